@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs the Debian packages that building (and, with "test", testing) needs, when missing.
+set -eu
+packages="build-essential cmake pkg-config libncurses-dev"
+if [ "${1:-}" = test ]; then
+  packages="$packages libgtest-dev libvterm-dev clang libclang-rt-14-dev avra libxml2-utils
+            librsvg2-bin gerbv locales"
+fi
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+fi
+if [ "${1:-}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  # The decimal-comma locale for the locale tests.
+  if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

@@ -1,0 +1,90 @@
+// Fixtures shared by the unit tests: temporary directories, file helpers, captured messages
+// and scripted answers to prompts.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "tui/ui.h"
+
+namespace testing_support {
+
+// A fresh directory under $TMPDIR (or /tmp), removed with its contents on destruction.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+// Whole-file helpers; read_file returns an empty string for a missing file.
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& contents);
+bool file_exists(const std::string& path);
+
+// Runs a shell command and returns its exit status (-1 if it could not run); stdout and stderr
+// are collected into `output` when it is given.
+int run_command(const std::string& command, std::string* output = nullptr);
+
+// While alive, headless messages are collected here instead of going to standard output.
+class MessageLog {
+  public:
+    MessageLog();
+    ~MessageLog();
+    MessageLog(const MessageLog&) = delete;
+    MessageLog& operator=(const MessageLog&) = delete;
+    const std::string& body() const { return log_.body; }
+    const std::string& error() const { return log_.error; }
+    const std::string& status() const { return log_.status; }
+    // The body text split into lines (the last line without its line end if it has none).
+    std::vector<std::string> lines() const;
+    void clear() { log_ = headless_log{}; }
+
+  private:
+    headless_log log_;
+    headless_log* previous_;
+};
+
+// While alive, prompts (getstrings/getfname) are answered from a queue. Each answer gives the
+// texts of the form's fields in order (a missing text leaves the field as it is), or Esc.
+// The prompts asked and the texts that were offered are recorded.
+class ScriptedPrompts {
+  public:
+    ScriptedPrompts();
+    ~ScriptedPrompts();
+    ScriptedPrompts(const ScriptedPrompts&) = delete;
+    ScriptedPrompts& operator=(const ScriptedPrompts&) = delete;
+
+    void answer(std::vector<std::string> fields);
+    void answer(const std::string& field) { answer(std::vector<std::string>{field}); }
+    void escape();
+
+    struct Asked {
+        std::vector<std::string> labels;
+        std::vector<std::string> offered;
+        int field = 0;
+    };
+    const std::vector<Asked>& asked() const { return asked_; }
+    size_t pending() const { return queue_.size(); }
+
+  private:
+    struct Answer {
+        bool escape = false;
+        std::vector<std::string> fields;
+    };
+    static int form(const char* const* labels, char** values, int field);
+    static ScriptedPrompts* current_;
+    std::deque<Answer> queue_;
+    std::vector<Asked> asked_;
+    ui_backend backend_{};
+    const ui_backend* previous_;
+};
+
+} // namespace testing_support

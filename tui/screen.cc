@@ -1,0 +1,2 @@
+// Placeholder until the screen lands.
+#include "tui/tui.h"
