@@ -1,0 +1,42 @@
+// What the decoder table and the text table share: the checks a run list must pass before a
+// table is made (with the informational lines they print), the refusal lines, the memory
+// ceiling for one table and the right-aligned number layout.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "code/track.h"
+
+// Why a table was not written; ok when it was made.
+enum class table_status {
+    ok,
+    bad_runs,        // a run length below 1
+    no_heads,        // no runs, or (decoder table) r does not divide Q
+    quality_too_big, // Q above the largest int
+    too_many_heads,  // the reading does not fit the index of a decoder table
+    same_codes,      // two rotations read alike
+    no_memory,       // the table does not fit the memory of the machine
+};
+
+// The message-pane line that reports a refusal; empty for ok.
+const char* table_status_message(table_status status);
+
+// A code as the table writers see it.
+struct table_code {
+    run_shape shape;
+    int64_t heads = 0; // Q / r rounded down; 0 without runs
+};
+
+// Appends "Quality = ..., Number of cogs = ...", then, when the heads can be formed,
+// "Number of heads = ..." and beyond 20 heads the warning "Too many heads - maximum 2M".
+// Refuses (without printing the refusal) run lengths below 1, an empty run list, a run count
+// that does not divide Q when `exact_heads` is set, and Q above the largest int.
+table_status announce_code(const int* runs, bool exact_heads, table_code& code);
+
+// The most memory, in bytes, that one table may take: the machine's physical memory, or the
+// address-space limit of the process when that is lower.
+uint64_t table_memory_limit();
+
+// Appends `value` right-aligned in `width` columns; a wider number takes the room it needs.
+void append_right_aligned(std::string& out, uint64_t value, int width);
