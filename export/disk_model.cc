@@ -1,0 +1,78 @@
+#include "export/disk_model.h"
+
+#include <cmath>
+
+#include "code/track.h"
+
+int disk::round(double value) {
+    if (value > 0) return static_cast<int>(value + 0.5);
+    return -static_cast<int>(0.5 - value);
+}
+
+float boundary_angle(int64_t before, int64_t quality) {
+    float turned = static_cast<float>(before) * full_turn;
+    return turned / static_cast<float>(quality);
+}
+
+std::vector<disk_arc> disk_arcs(const int* runs) {
+    std::vector<disk_arc> arcs;
+    const run_shape shape = shape_of(runs);
+    if (shape.runs <= 0) return arcs;
+    arcs.reserve(static_cast<size_t>(shape.runs));
+    int64_t before = 0;
+    for (int64_t j = 0; j < shape.runs; ++j) {
+        const int64_t length = runs[j];
+        disk_arc arc;
+        arc.start_angle = boundary_angle(before, shape.quality);
+        arc.end_angle = boundary_angle(before + length, shape.quality);
+        arc.cog = j % 2 == 1;
+        arc.large_arc = 2 * length > shape.quality;
+        arcs.push_back(arc);
+        before += length;
+    }
+    return arcs;
+}
+
+const hole_step mount_steps[4] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}};
+
+disk_status check_disk(const int* runs, const float* dims) {
+    if (!runs || !dims) return disk_status::no_code;
+    for (const int* run = runs; *run != 0; ++run)
+        if (*run < 0) return disk_status::bad_run;
+    for (int i = 0; i < 5; ++i)
+        if (!std::isfinite(dims[i])) return disk_status::not_finite;
+    return disk_status::ok;
+}
+
+std::string disk_result_message(const disk_result& result) {
+    switch (result.status) {
+    case disk_status::ok:
+        return "";
+    case disk_status::no_code:
+        return "STGC is not generated!\n";
+    case disk_status::bad_run:
+        return "Error: the code has a run that is not positive; nothing written\n";
+    case disk_status::not_finite:
+        return "Error: a disk dimension is not a finite number; nothing written\n";
+    case disk_status::no_scale:
+        return "Error: no drawing scale fits an outer diameter of 150 m or more; "
+               "nothing written\n";
+    case disk_status::too_large:
+        return "Error: the disk dimensions are too large to draw; nothing written\n";
+    case disk_status::gerber_range:
+        return "Error: Gerber coordinates hold dimensions up to 200000 mm; nothing written\n";
+    case disk_status::drill_too_large:
+        return "Error: can't show more then 9 meters\n"
+               "Nothing written: the Excellon file holds outer diameters up to 9900 mm; "
+               "\"Gerber only\" writes larger disks\n";
+    case disk_status::bad_placement:
+        return "Error: unknown hole placement; nothing written\n";
+    case disk_status::no_memory:
+        return "Error: not enough memory for this file; nothing written\n";
+    case disk_status::write_failed:
+        return output_failure_message(result.file) +
+               (result.first_written ? "The Gerber file was written, the Excellon file was not.\n"
+                                     : "");
+    }
+    return "";
+}

@@ -1,0 +1,72 @@
+// The disk model both drawings share: runs become arcs between boundary angles, gaps on the
+// gap circle and cogs on the cog circle, plus a centre hole and four mount holes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "code/output_file.h"
+
+namespace disk {
+
+// Rounds halves away from zero (2.5 -> 3, -2.5 -> -3), the sums formed in double. The value
+// must lie within the range of int; callers check their dimensions first.
+int round(double value);
+
+} // namespace disk
+
+// 6.2831855, the float nearest to 2*pi: S positions before a boundary put it at
+// S * full_turn / Q radians, clockwise from straight up.
+constexpr float full_turn = 6.2831855f;
+
+// The angle of the boundary with `before` positions before it on a track of `quality`
+// positions, computed in single precision.
+float boundary_angle(int64_t before, int64_t quality);
+
+// One run of the code on the disk.
+struct disk_arc {
+    float start_angle;
+    float end_angle;
+    bool cog;       // odd runs are cogs (outer circle), even runs gaps (inner circle)
+    bool large_arc; // the run covers more than half the track
+};
+
+// The arcs of a run list, in order round the disk. Throws std::bad_alloc when it does not fit
+// memory; the run list must have passed check_disk.
+std::vector<disk_arc> disk_arcs(const int* runs);
+
+// Unit steps from the disk centre to the four mount holes, Y pointing up: up, right, down,
+// left, the order in which every drawing lists them.
+struct hole_step {
+    int dx;
+    int dy;
+};
+extern const hole_step mount_steps[4];
+
+// Why a disk export wrote nothing (or not everything).
+enum class disk_status {
+    ok,
+    no_code,         // null run list
+    bad_run,         // a run that is not positive
+    not_finite,      // a dimension that is inf or nan
+    no_scale,        // no drawing scale brings the outer diameter below 150 mm
+    too_large,       // a drawn coordinate would not be a finite float
+    gerber_range,    // a Gerber coordinate (0.0001 mm) would not fit its integer
+    drill_too_large, // outer diameter above 9900 mm: the Excellon format has no room
+    bad_placement,   // placement outside 0..3, or no drill path where one is needed
+    no_memory,       // the file text did not fit memory
+    write_failed,    // a file could not be written; see `file`
+};
+
+struct disk_result {
+    disk_status status = disk_status::ok;
+    output_result file;          // the failed write, for write_failed
+    bool first_written = false;  // the Gerber file was written before the drill file failed
+};
+
+// Checks that a run list and five dimensions describe a disk that can be drawn at all.
+disk_status check_disk(const int* runs, const float* dims);
+
+// The message-pane text for a result (empty for ok).
+std::string disk_result_message(const disk_result& result);
