@@ -1,0 +1,378 @@
+#include "tests/e2e/harness.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include <vterm.h>
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string utf8(uint32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+int curses_color(const VTermColor& color, bool foreground) {
+    if (foreground ? VTERM_COLOR_IS_DEFAULT_FG(&color) : VTERM_COLOR_IS_DEFAULT_BG(&color))
+        return default_color;
+    if (VTERM_COLOR_IS_INDEXED(&color)) return color.indexed.idx;
+    return default_color;
+}
+
+const std::map<std::string, VTermKey>& named_keys() {
+    static const std::map<std::string, VTermKey> keys = {
+        {"Up", VTERM_KEY_UP},         {"Down", VTERM_KEY_DOWN},
+        {"Left", VTERM_KEY_LEFT},     {"Right", VTERM_KEY_RIGHT},
+        {"Enter", VTERM_KEY_ENTER},   {"Esc", VTERM_KEY_ESCAPE},
+        {"Tab", VTERM_KEY_TAB},       {"Insert", VTERM_KEY_INS},
+        {"Delete", VTERM_KEY_DEL},    {"Home", VTERM_KEY_HOME},
+        {"End", VTERM_KEY_END},       {"PageUp", VTERM_KEY_PAGEUP},
+        {"PageDown", VTERM_KEY_PAGEDOWN}, {"Backspace", VTERM_KEY_BACKSPACE},
+    };
+    return keys;
+}
+
+} // namespace
+
+std::string color_name(int color) {
+    static const char* const names[] = {"black", "red",     "green", "yellow",
+                                        "blue",  "magenta", "cyan",  "white"};
+    if (color == default_color) return "default";
+    if (color >= 0 && color < 8) return names[color];
+    return std::to_string(color);
+}
+
+struct SessionCallbacks {
+    static int settermprop(VTermProp prop, VTermValue* value, void* user) {
+        auto* s = static_cast<Session*>(user);
+        if (prop == VTERM_PROP_ALTSCREEN) s->altscreen_ = value->boolean != 0;
+        if (prop == VTERM_PROP_CURSORVISIBLE) s->cursor_visible_ = value->boolean != 0;
+        return 1;
+    }
+    static int bell(void* user) {
+        ++static_cast<Session*>(user)->bells_;
+        return 1;
+    }
+    static int movecursor(VTermPos pos, VTermPos, int, void* user) {
+        auto* s = static_cast<Session*>(user);
+        s->cursor_row_ = pos.row;
+        s->cursor_col_ = pos.col;
+        return 1;
+    }
+    static int damage(VTermRect, void* user) {
+        ++static_cast<Session*>(user)->changes_;
+        return 1;
+    }
+    // Answers of the emulated terminal (cursor reports, key presses) go to the program.
+    static void output(const char* bytes, size_t length, void* user) {
+        auto* s = static_cast<Session*>(user);
+        while (length > 0 && s->master_ >= 0) {
+            ssize_t n = write(s->master_, bytes, length);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            bytes += n;
+            length -= static_cast<size_t>(n);
+        }
+    }
+};
+
+Session::Session(const Options& options)
+    : options_(options), rows_(options.rows), cols_(options.cols) {
+    struct winsize size {};
+    size.ws_row = static_cast<unsigned short>(rows_);
+    size.ws_col = static_cast<unsigned short>(cols_);
+    pid_ = forkpty(&master_, nullptr, nullptr, &size);
+    if (pid_ < 0) {
+        ADD_FAILURE() << "forkpty failed: " << strerror(errno);
+        return;
+    }
+    if (pid_ == 0) {
+        // Child: a known line discipline, a clean environment, then the program.
+        struct termios modes;
+        if (tcgetattr(0, &modes) == 0) {
+            modes.c_lflag |= ICANON | ECHO | ISIG;
+            modes.c_iflag |= ICRNL;
+            modes.c_cc[VERASE] = 0x7f;
+            modes.c_cc[VKILL] = 0x15;
+            tcsetattr(0, TCSANOW, &modes);
+        }
+        if (!options_.cwd.empty() && chdir(options_.cwd.c_str()) != 0) _exit(126);
+        unsetenv("LINES");
+        unsetenv("COLUMNS");
+        unsetenv("ESCDELAY");
+        unsetenv("TMUX");
+        setenv("TERM", options_.term.c_str(), 1);
+        setenv("LANG", options_.locale.c_str(), 1);
+        setenv("LC_ALL", options_.locale.c_str(), 1);
+        for (const std::string& setting : options_.env) {
+            size_t eq = setting.find('=');
+            if (eq != std::string::npos)
+                setenv(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str(), 1);
+        }
+        execl(options_.binary.c_str(), options_.binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    if (const char* name = ptsname(master_)) slave_ = open(name, O_RDWR | O_NOCTTY);
+
+    vt_ = vterm_new(rows_, cols_);
+    vterm_set_utf8(vt_, 1);
+    vterm_output_set_callback(vt_, SessionCallbacks::output, this);
+    screen_ = vterm_obtain_screen(vt_);
+    static VTermScreenCallbacks callbacks = [] {
+        VTermScreenCallbacks c{};
+        c.damage = SessionCallbacks::damage;
+        c.movecursor = SessionCallbacks::movecursor;
+        c.settermprop = SessionCallbacks::settermprop;
+        c.bell = SessionCallbacks::bell;
+        return c;
+    }();
+    vterm_screen_set_callbacks(screen_, &callbacks, this);
+    vterm_screen_enable_altscreen(screen_, 1);
+    vterm_screen_reset(screen_, 1);
+}
+
+Session::~Session() {
+    if (pid_ > 0 && !exited_) {
+        kill(pid_, SIGKILL);
+        reap(true);
+    }
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+    if (vt_) vterm_free(vt_);
+}
+
+void Session::send_bytes(const std::string& bytes) {
+    SessionCallbacks::output(bytes.data(), bytes.size(), this);
+    pump();
+}
+
+void Session::press(const std::string& key, int times) {
+    for (int i = 0; i < times; ++i) {
+        auto named = named_keys().find(key);
+        struct termios modes {};
+        if (named != named_keys().end()) {
+            vterm_keyboard_key(vt_, named->second, VTERM_MOD_NONE);
+        } else if (key == "Space") {
+            vterm_keyboard_unichar(vt_, ' ', VTERM_MOD_NONE);
+        } else if ((key == "Erase" || key == "Kill") && tcgetattr(master_, &modes) == 0) {
+            send_bytes(std::string(1, static_cast<char>(
+                                          modes.c_cc[key == "Erase" ? VERASE : VKILL])));
+        } else if (key.size() == 3 && key.compare(0, 2, "C-") == 0 && isalpha(key[2])) {
+            send_bytes(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
+        } else if (key.size() >= 2 && key[0] == 'F' && atoi(key.c_str() + 1) > 0) {
+            vterm_keyboard_key(vt_, static_cast<VTermKey>(VTERM_KEY_FUNCTION(atoi(key.c_str() + 1))),
+                               VTERM_MOD_NONE);
+        } else if (key.size() == 1) {
+            send_bytes(key);
+        } else {
+            ADD_FAILURE() << "unknown key name \"" << key << "\"";
+            return;
+        }
+        pump();
+    }
+}
+
+void Session::type(const std::string& text) { send_bytes(text); }
+
+bool Session::read_some(int wait_ms) {
+    if (master_ < 0) return false;
+    struct pollfd fd = {master_, POLLIN, 0};
+    if (poll(&fd, 1, wait_ms) <= 0) return false;
+    char chunk[8192];
+    bool got = false;
+    for (;;) {
+        ssize_t n = read(master_, chunk, sizeof chunk);
+        if (n > 0) {
+            vterm_input_write(vt_, chunk, static_cast<size_t>(n));
+            got = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        break;  // EAGAIN: drained; EIO or 0: the program closed the terminal
+    }
+    if (got) vterm_screen_flush_damage(screen_);
+    return got;
+}
+
+void Session::pump() {
+    while (read_some(0)) {
+    }
+    reap(false);
+}
+
+void Session::reap(bool block) {
+    if (pid_ <= 0 || exited_) return;
+    int status = 0;
+    pid_t r = waitpid(pid_, &status, block ? 0 : WNOHANG);
+    if (r == pid_) {
+        exited_ = true;
+        exit_status_ = WIFEXITED(status) ? WEXITSTATUS(status)
+                                         : 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    }
+}
+
+::testing::AssertionResult Session::wait_until(const std::function<bool()>& condition,
+                                               const std::string& what, int timeout_ms) {
+    if (timeout_ms < 0) timeout_ms = options_.timeout_ms;
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        pump();
+        if (condition()) return ::testing::AssertionSuccess();
+        if (Clock::now() >= deadline) break;
+        read_some(20);
+    }
+    return ::testing::AssertionFailure()
+           << "timed out after " << timeout_ms << " ms waiting for " << what << "\n"
+           << dump();
+}
+
+::testing::AssertionResult Session::wait_for(const std::string& text, int timeout_ms) {
+    return wait_until([&] { return contains(text); }, "\"" + text + "\" on the screen",
+                      timeout_ms);
+}
+
+::testing::AssertionResult Session::wait_for_row(int row_index, const std::string& text,
+                                                 int timeout_ms) {
+    return wait_until(
+        [&] { return row(row_index).find(text) != std::string::npos; },
+        "\"" + text + "\" on row " + std::to_string(row_index), timeout_ms);
+}
+
+::testing::AssertionResult Session::settle(int quiet_ms, int timeout_ms) {
+    if (timeout_ms < 0) timeout_ms = options_.timeout_ms;
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    unsigned long seen = changes_;
+    auto quiet_since = Clock::now();
+    while (Clock::now() < deadline) {
+        read_some(10);
+        reap(false);
+        if (changes_ != seen) {
+            seen = changes_;
+            quiet_since = Clock::now();
+        } else if (Clock::now() - quiet_since >= std::chrono::milliseconds(quiet_ms)) {
+            return ::testing::AssertionSuccess();
+        }
+    }
+    return ::testing::AssertionFailure() << "the screen kept changing\n" << dump();
+}
+
+std::string Session::text_at(int row_index, int col, int length) const {
+    std::string out;
+    for (int c = col; c < col + length && c < cols_; ++c) out += cell(row_index, c).text;
+    return out;
+}
+
+std::string Session::row(int row_index) const { return text_at(row_index, 0, cols_); }
+
+std::string Session::screen() const {
+    std::string out;
+    for (int r = 0; r < rows_; ++r) out += row(r) + "\n";
+    return out;
+}
+
+bool Session::contains(const std::string& text) const {
+    for (int r = 0; r < rows_; ++r)
+        if (row(r).find(text) != std::string::npos) return true;
+    return false;
+}
+
+Cell Session::cell(int row_index, int col) const {
+    Cell out;
+    out.text = " ";
+    if (row_index < 0 || row_index >= rows_ || col < 0 || col >= cols_) return out;
+    VTermScreenCell c;
+    VTermPos pos = {row_index, col};
+    if (!vterm_screen_get_cell(screen_, pos, &c)) return out;
+    if (c.chars[0]) {
+        out.text.clear();
+        for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i]; ++i) out.text += utf8(c.chars[i]);
+    }
+    out.fg = curses_color(c.fg, true);
+    out.bg = curses_color(c.bg, false);
+    out.bold = c.attrs.bold;
+    out.reverse = c.attrs.reverse;
+    return out;
+}
+
+void Session::resize(int rows, int cols) {
+    rows_ = rows;
+    cols_ = cols;
+    vterm_set_size(vt_, rows, cols);
+    struct winsize size {};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols);
+    ioctl(master_, TIOCSWINSZ, &size);
+    if (pid_ > 0 && !exited_) kill(pid_, SIGWINCH);
+    pump();
+}
+
+void Session::signal(int sig) {
+    if (pid_ > 0 && !exited_) kill(pid_, sig);
+}
+
+::testing::AssertionResult Session::wait_exit(int timeout_ms) {
+    auto result = wait_until([&] { return exited_; }, "the program to exit", timeout_ms);
+    pump();
+    return result;
+}
+
+::testing::AssertionResult Session::terminal_restored() const {
+    if (altscreen_)
+        return ::testing::AssertionFailure() << "the program did not leave the alternate screen";
+    struct termios modes;
+    int fd = slave_ >= 0 ? slave_ : master_;
+    if (tcgetattr(fd, &modes) != 0)
+        return ::testing::AssertionFailure() << "cannot read the pty modes: " << strerror(errno);
+    if (!(modes.c_lflag & ICANON)) return ::testing::AssertionFailure() << "pty not in canonical mode";
+    if (!(modes.c_lflag & ECHO)) return ::testing::AssertionFailure() << "pty echo is off";
+    if (!cursor_visible_) return ::testing::AssertionFailure() << "cursor left hidden";
+    return ::testing::AssertionSuccess();
+}
+
+std::string Session::dump() const {
+    std::string out = "screen " + std::to_string(rows_) + " x " + std::to_string(cols_) +
+                      (exited_ ? ", program exited with " + std::to_string(exit_status_) : "") +
+                      ":\n";
+    char label[16];
+    for (int r = 0; r < rows_; ++r) {
+        snprintf(label, sizeof label, "%3d|", r);
+        std::string line = row(r);
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        out += label + line + "\n";
+    }
+    return out;
+}
+
+} // namespace e2e

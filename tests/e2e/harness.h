@@ -1,0 +1,149 @@
+// Runs the real stgc binary in a pseudo-terminal and reads its screen through libvterm, so
+// end-to-end tests can press keys and look at what a user would see.
+//
+//   testing_support::TempDir dir;
+//   e2e::Options options;
+//   options.cwd = dir.path();                  // files the program writes land here
+//   e2e::Session s(options);                   // 24 x 80, xterm-256color, C.UTF-8
+//   ASSERT_TRUE(s.wait_for("Single Track Gray Code Generator."));
+//   s.press("Enter");                          // opens the File pull-down
+//   ASSERT_TRUE(s.wait_for_row(3, "Load"));
+//   EXPECT_EQ(s.cell(1, 1).fg, e2e::white);
+//   s.press("Up");                             // wraps to Exit
+//   s.press("Enter");
+//   ASSERT_TRUE(s.wait_exit());
+//   EXPECT_EQ(s.exit_status(), 0);
+//   EXPECT_TRUE(s.terminal_restored());
+//
+// Every wait polls the pty until its condition holds or the timeout passes; on a timeout the
+// returned AssertionResult carries a dump of the screen.
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+struct VTerm;
+struct VTermScreen;
+
+namespace e2e {
+
+// Curses colour numbers; `default_color` is the terminal's default (no colour set).
+enum : int {
+    default_color = -1,
+    black = 0,
+    red = 1,
+    green = 2,
+    yellow = 3,
+    blue = 4,
+    magenta = 5,
+    cyan = 6,
+    white = 7,
+};
+// "black", "blue", ... "default"; other palette entries as their number.
+std::string color_name(int color);
+
+struct Options {
+    int rows = 24;
+    int cols = 80;
+    std::string cwd;                   // working directory of the program (empty: inherited)
+    std::string locale = "C.UTF-8";    // LANG and LC_ALL of the program
+    std::string term = "xterm-256color";
+    std::vector<std::string> env;      // further "NAME=value" settings
+    std::string binary = STGC_BINARY;
+    int timeout_ms = 5000;             // default timeout of the waits
+};
+
+struct Cell {
+    std::string text;  // the character (UTF-8), " " when empty
+    int fg = default_color;
+    int bg = default_color;
+    bool bold = false;
+    bool reverse = false;
+};
+
+class Session {
+  public:
+    explicit Session(const Options& options = Options());
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Sends a key by name: "Up", "Down", "Left", "Right", "Enter", "Esc", "Tab", "Insert",
+    // "Delete", "Home", "End", "PageUp", "PageDown", "Backspace" (the key), "Space",
+    // "F1".."F12", "C-a".."C-z", "Erase" and "Kill" (the pty's erase and line-kill
+    // characters), or a single character. An unknown name fails the test.
+    void press(const std::string& key, int times = 1);
+    // Sends text as typed characters.
+    void type(const std::string& text);
+    // Sends raw bytes.
+    void send_bytes(const std::string& bytes);
+
+    // Waits until the screen shows `text` anywhere / on `row`, or the predicate holds.
+    ::testing::AssertionResult wait_for(const std::string& text, int timeout_ms = -1);
+    ::testing::AssertionResult wait_for_row(int row, const std::string& text,
+                                            int timeout_ms = -1);
+    ::testing::AssertionResult wait_until(const std::function<bool()>& condition,
+                                          const std::string& what, int timeout_ms = -1);
+    // Waits until the screen has not changed for `quiet_ms` (bounded by the timeout).
+    ::testing::AssertionResult settle(int quiet_ms = 150, int timeout_ms = -1);
+
+    // Reads what arrived so far without waiting.
+    void pump();
+
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
+    // A row's text, full width, empty cells as spaces.
+    std::string row(int row) const;
+    // `length` characters of a row from `col`.
+    std::string text_at(int row, int col, int length) const;
+    // The whole screen, one line per row.
+    std::string screen() const;
+    bool contains(const std::string& text) const;
+    Cell cell(int row, int col) const;
+    // The cursor's position and whether the program asked for it to be visible.
+    int cursor_row() const { return cursor_row_; }
+    int cursor_col() const { return cursor_col_; }
+    bool cursor_visible() const { return cursor_visible_; }
+    int bells() const { return bells_; }
+
+    // Changes the pty's size (the program gets SIGWINCH) and the emulated screen's.
+    void resize(int rows, int cols);
+    // Sends a signal to the program.
+    void signal(int sig);
+
+    // Waits for the program to end; exit_status() is its exit code, or 128 + the signal.
+    ::testing::AssertionResult wait_exit(int timeout_ms = -1);
+    bool exited() const { return exited_; }
+    int exit_status() const { return exit_status_; }
+    // The program left the alternate screen and the pty is back in canonical mode with echo.
+    ::testing::AssertionResult terminal_restored() const;
+    bool in_alternate_screen() const { return altscreen_; }
+
+  private:
+    friend struct SessionCallbacks;
+    bool read_some(int wait_ms);
+    void reap(bool block);
+    std::string dump() const;
+
+    Options options_;
+    int rows_, cols_;
+    pid_t pid_ = -1;
+    int master_ = -1;
+    int slave_ = -1;  // kept open so the pty's modes can be read after the program ends
+    VTerm* vt_ = nullptr;
+    VTermScreen* screen_ = nullptr;
+    bool exited_ = false;
+    int exit_status_ = -1;
+    bool altscreen_ = false;
+    bool cursor_visible_ = true;
+    int cursor_row_ = 0, cursor_col_ = 0;
+    int bells_ = 0;
+    unsigned long changes_ = 0;
+};
+
+} // namespace e2e
