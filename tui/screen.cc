@@ -1,2 +1,112 @@
-// Placeholder until the screen lands.
-#include "tui/tui.h"
+// The panes' globals, the fixed-position messages and the end of the screen.
+#include <string>
+
+#include "tui/internal.h"
+
+WINDOW* wtitl = nullptr;
+WINDOW* wmain = nullptr;
+WINDOW* wbody = nullptr;
+WINDOW* wstat = nullptr;
+
+bool quit = false;
+bool incurses = false;
+int ch = -1;
+
+namespace {
+
+std::string title_text;
+std::string status_text;
+std::string error_text;
+
+// Writes a line of a pane at (row, 2), cut or padded to the screen width less three.
+void put_line(WINDOW* win, int row, const char* text) {
+    if (!win) return;
+    if (wmove(win, row, 2) != ERR) waddstr(win, padstr(text, COLS - 3));
+    wrefresh(win);
+}
+
+} // namespace
+
+void rmline(WINDOW* win, int row) {
+    if (!win) return;
+    if (wmove(win, row, 1) != ERR) waddstr(win, padstr(" ", COLS - 2));
+    wrefresh(win);
+}
+
+void rmerror() {
+    error_text.clear();
+    rmline(wstat, 0);
+}
+
+void rmstatus() {
+    status_text.clear();
+    rmline(wstat, 1);
+}
+
+void show_error_line(const char* text) { put_line(wstat, 0, text); }
+
+pane_texts last_pane_texts() {
+    return {title_text, status_text, error_text};
+}
+
+namespace {
+
+void curses_title(const char* text) {
+    title_text = text;
+    put_line(wtitl, 0, text);
+}
+
+void curses_status(const char* text) {
+    status_text = text;
+    put_line(wstat, 1, text);
+}
+
+void curses_error(const char* text) {
+    error_text = text;
+    beep();
+    put_line(wstat, 0, text);
+}
+
+} // namespace
+
+void clsbody() {
+    forget_body_snapshot();
+    if (!wbody) return;
+    werase(wbody);
+    wmove(wbody, 0, 0);
+}
+
+int bodylen() { return wbody ? getmaxy(wbody) : -1; }
+
+WINDOW* bodywin() { return wbody; }
+
+void DoExit() { quit = true; }
+
+void cleanup() {
+    if (!incurses) return;
+    flush_body();
+    WINDOW** panes[] = {&wtitl, &wmain, &wbody, &wstat};
+    for (WINDOW** pane : panes) {
+        if (*pane) delwin(*pane);
+        *pane = nullptr;
+    }
+    curs_set(1);
+    endwin();
+    incurses = false;
+    remove_curses_backend();
+}
+
+namespace {
+
+const ui_backend curses_backend = {curses_body, curses_status, curses_error,
+                                   curses_title, curses_form,  curses_cancel_poll};
+const ui_backend* previous_backend = nullptr;
+
+} // namespace
+
+void install_curses_backend() { previous_backend = set_ui_backend(&curses_backend); }
+
+void remove_curses_backend() {
+    set_ui_backend(previous_backend);
+    previous_backend = nullptr;
+}

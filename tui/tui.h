@@ -56,10 +56,20 @@ struct menu {
     const char* description;
 };
 
+// Where the next pull-down opens (screen row and column) and the pending key (-1: none).
+extern int nexty;
+extern int nextx;
+extern int key;
+
+// Stores the number of entries before the terminator and the entry width (longest label + 2).
 void menudim(const menu* mp, int* count, int* width);
 void setmenupos(int y, int x);
 void getmenupos(int* y, int* x);
+// The first upper-case letter of the label, else its first character.
 int hotkey(const char* label);
+// The entry that key `c` selects by hot key, searching from the entry after `selected` and
+// testing `selected` last, letters without regard to case; -1 when none matches.
+int find_hotkey(const menu* mp, int count, int selected, int c);
 void repaintmenu(WINDOW* win, const menu* mp);
 void repaintmainmenu(int width, const menu* mp);
 void mainhelp();

@@ -1,0 +1,64 @@
+// Output to the body pane and the cancel poll: the paths a long command drives hardest.
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <vector>
+
+#include "tui/internal.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A generation writes tens of thousands of short messages; refreshing the terminal for each
+// would cost far more than the search. The pane's contents are always up to date in curses'
+// memory; only the refresh is held back, and it is forced before any key is read.
+constexpr auto refresh_interval = std::chrono::milliseconds(30);
+
+bool body_dirty = false;
+Clock::time_point last_refresh;
+
+} // namespace
+
+void flush_body() {
+    if (!body_dirty) return;
+    body_dirty = false;
+    last_refresh = Clock::now();
+    if (wbody) wrefresh(wbody);
+}
+
+void curses_body(const char* text) {
+    if (!incurses) return;
+    if (!wbody) {
+        hold_body_text(text);
+        return;
+    }
+    waddstr(wbody, text);
+    body_dirty = true;
+    if (Clock::now() - last_refresh >= refresh_interval) flush_body();
+}
+
+bool curses_cancel_poll() {
+    if (!incurses) return false;
+    if (resize_pending()) handle_resize();
+    flush_body();
+    // Only read when input is waiting, so the poll never blocks and the half-delay mode of
+    // the key reads is left as it is.
+    WINDOW* input = wbody ? wbody : stdscr;
+    std::vector<int> others;
+    bool cancelled = false;
+    struct pollfd fd = {STDIN_FILENO, POLLIN, 0};
+    while (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN)) {
+        int key = wgetch(input);
+        if (key == ERR) break;
+        if (key == 27)
+            cancelled = true;
+        else
+            others.push_back(key);
+    }
+    // Keys typed ahead stay for the menus, in their order.
+    if (!cancelled)
+        for (auto it = others.rbegin(); it != others.rend(); ++it) ungetch(*it);
+    return cancelled;
+}

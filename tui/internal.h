@@ -1,0 +1,74 @@
+// Screen internals shared by the files of the text user interface: the pane layout and its
+// reaction to terminal resizes, the batched body output and the curses back end of ui.h.
+#pragma once
+
+#include <curses.h>
+
+#include <string>
+
+#include "tui/tui.h"
+
+// Smallest terminal the layout is drawn on: the menu bar (4 entries of 8 columns) and every
+// pull-down fit. Below it the screen shows a notice until the terminal grows; keys still work.
+constexpr int min_screen_rows = 8;
+constexpr int min_screen_cols = 32;
+
+// Creates (or re-creates, keeping the body text as far as it fits) the four panes for the
+// current terminal size, or shows the too-small notice.
+void layout_panes();
+// True while the terminal is below the minimum size (the panes are then null).
+bool screen_too_small();
+// Catches terminal resizes from now on.
+void watch_resizes();
+// True when the terminal was resized and the layout has not caught up yet.
+bool resize_pending();
+// If a resize is pending: resizes curses, lays the panes out again and returns true.
+bool handle_resize();
+// Counts layouts; a window placed for an older layout must be placed again.
+unsigned layout_generation();
+// Forgets the saved body text (the body pane was cleared).
+void forget_body_snapshot();
+// Body text written while the terminal was too small, shown when it grows.
+void hold_body_text(const char* text);
+
+// Writes out body text that bodymsg has not refreshed yet.
+void flush_body();
+// Remembers the last title, status and error texts, so a new layout can show them again.
+struct pane_texts {
+    std::string title;
+    std::string status;
+    std::string error;
+};
+pane_texts last_pane_texts();
+// Draws the error line without the bell (used to restore it after a resize).
+void show_error_line(const char* text);
+
+// Runs a menu entry's action; anything it throws is reported in the message pane.
+void run_action(FUNC action);
+// Draws a menu entry in full (one space, the label cut or padded to width - 1) at (row, col),
+// cut `margin` columns before the window's right edge.
+void draw_entry(WINDOW* win, int row, int col, const char* label, int width, int margin);
+// After a window covering screen rows [top, top + rows) went away: the panes under it are
+// drawn again (the body pane always).
+void uncover(int top, int rows);
+
+// The menu bar as the bar loop shows it, drawn again after a new layout (no-op outside it).
+void redraw_bar();
+
+// The line editor's parts that the form uses: the argument check of weditstr, an editor for
+// a field with the terminal's erase and kill characters, and the editing loop, which returns
+// KEY_RESIZE (leaving the text as edited so far) when asked to stop on a resize.
+class LineEditor;
+bool edit_arguments_ok(const char* line, int field);
+LineEditor start_editor(const char* line, int field);
+int run_editor(WINDOW* win, LineEditor& editor, char* line, bool stop_on_resize);
+
+// The curses back end of ui.h: installed while the screen runs.
+void install_curses_backend();
+void remove_curses_backend();
+void curses_body(const char* text);
+int curses_form(const char* const* labels, char** values, int field);
+bool curses_cancel_poll();
+
+// On termination and crash signals, puts the terminal back the way it was found first.
+void install_fatal_signal_handlers();

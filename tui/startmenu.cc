@@ -1,0 +1,102 @@
+// Start-up of the screen and the terminal's restoration on fatal signals.
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "tui/internal.h"
+
+namespace {
+
+struct termios original_modes;
+bool have_original_modes = false;
+// The terminal's own strings that end curses' screen: plain attributes, normal cursor,
+// keypad off, main screen. Kept ready so the signal handler only has to write them.
+char restore_sequence[512];
+size_t restore_length = 0;
+
+// Escape sequences from a lone Esc key are told apart by time; curses' default second makes
+// Esc feel sluggish, a tenth of a second is ample on a local or remote terminal.
+constexpr int esc_delay_ms = 100;
+
+void remember_restore_sequence() {
+    restore_length = 0;
+    const char* names[] = {"sgr0", "cnorm", "rmkx", "rmcup"};
+    for (const char* name : names) {
+        char* value = tigetstr(name);
+        if (!value || value == reinterpret_cast<char*>(-1)) continue;
+        size_t length = strlen(value);
+        if (restore_length + length >= sizeof restore_sequence) break;
+        memcpy(restore_sequence + restore_length, value, length);
+        restore_length += length;
+    }
+}
+
+void on_fatal_signal(int sig) {
+    // Only async-signal-safe calls: the screen's strings and the saved modes, then the
+    // default action, so the exit status still names the signal.
+    if (incurses) {
+        if (restore_length > 0 && write(STDOUT_FILENO, restore_sequence, restore_length) < 0) {
+            // The terminal is gone; nothing more to restore on it.
+        }
+        if (have_original_modes) tcsetattr(STDIN_FILENO, TCSANOW, &original_modes);
+    }
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(sig, &fallback, nullptr);
+    sigset_t unblock;
+    sigemptyset(&unblock);
+    sigaddset(&unblock, sig);
+    sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+    raise(sig);
+}
+
+void catch_signal(int sig, bool only_if_default) {
+    struct sigaction current {};
+    if (only_if_default) {
+        // Leave handlers that are already there (a sanitizer's, for instance) in place.
+        if (sigaction(sig, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    }
+    struct sigaction action {};
+    action.sa_handler = on_fatal_signal;
+    sigemptyset(&action.sa_mask);
+    sigaction(sig, &action, nullptr);
+}
+
+} // namespace
+
+void install_fatal_signal_handlers() {
+    have_original_modes = tcgetattr(STDIN_FILENO, &original_modes) == 0;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) catch_signal(sig, false);
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) catch_signal(sig, true);
+}
+
+void startmenu(const menu* mp, const char* title) {
+    // Installed before curses starts, so curses keeps its hands off these signals.
+    install_fatal_signal_handlers();
+    watch_resizes();
+    initscr();
+    incurses = true;
+    if (!getenv("ESCDELAY")) set_escdelay(esc_delay_ms);
+    remember_restore_sequence();
+    install_curses_backend();
+    initcolor();
+    layout_panes();
+    if (title) titlemsg(title);
+    cbreak();
+    noecho();
+    curs_set(0);
+    if (wbody) nodelay(wbody, TRUE);
+    halfdelay(10);
+    if (wbody) keypad(wbody, TRUE);
+    if (wbody) scrollok(wbody, TRUE);
+    leaveok(stdscr, TRUE);
+    if (wtitl) leaveok(wtitl, TRUE);
+    if (wmain) leaveok(wmain, TRUE);
+    if (wstat) leaveok(wstat, TRUE);
+    mainmenu(mp);
+    cleanup();
+}
