@@ -6,8 +6,12 @@ std::size_t least_rotation(const std::vector<uint64_t>& s) {
     // the larger candidate and the k starts after it cannot begin the least rotation.
     std::size_t i = 0, j = 1, k = 0;
     while (i < n && j < n && k < n) {
-        uint64_t a = s[(i + k) % n];
-        uint64_t b = s[(j + k) % n];
+        // i, j and k stay below n, so one subtraction wraps an index.
+        std::size_t at_i = i + k, at_j = j + k;
+        if (at_i >= n) at_i -= n;
+        if (at_j >= n) at_j -= n;
+        uint64_t a = s[at_i];
+        uint64_t b = s[at_j];
         if (a == b) {
             ++k;
             continue;
