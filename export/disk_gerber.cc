@@ -1,7 +1,10 @@
 #include "export/disk_gerber.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -22,6 +25,14 @@ int digit_count(float outer_diameter) {
 }
 
 namespace {
+
+// True when both paths name one file, by their text or, for existing files, by identity.
+bool same_file(const char* a, const char* b) {
+    if (strcmp(a, b) == 0) return true;
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
 
 constexpr float gerber_units = 10000.0f; // per millimetre
 
@@ -109,7 +120,8 @@ disk_result export_gerber(const int* runs, const float* dims, const char* gerber
     try {
         result.status = format_gerber(runs, dims, placement, gerber);
         if (result.status == disk_status::ok && wants_drill) {
-            if (!drill_path) result.status = disk_status::bad_placement;
+            if (!drill_path || !gerber_path) result.status = disk_status::bad_placement;
+            else if (same_file(gerber_path, drill_path)) result.status = disk_status::same_file;
             else result.status = format_drill(dims, placement, drill);
         }
     } catch (const std::bad_alloc&) {

@@ -67,6 +67,8 @@ std::string disk_result_message(const disk_result& result) {
                "\"Gerber only\" writes larger disks\n";
     case disk_status::bad_placement:
         return "Error: unknown hole placement; nothing written\n";
+    case disk_status::same_file:
+        return "Error: the Gerber and Excellon files need different names; nothing written\n";
     case disk_status::no_memory:
         return "Error: not enough memory for this file; nothing written\n";
     case disk_status::write_failed:

@@ -55,6 +55,7 @@ enum class disk_status {
     gerber_range,    // a Gerber coordinate (0.0001 mm) would not fit its integer
     drill_too_large, // outer diameter above 9900 mm: the Excellon format has no room
     bad_placement,   // placement outside 0..3, or no drill path where one is needed
+    same_file,       // the Gerber and the drill path name one file: one would overwrite the other
     no_memory,       // the file text did not fit memory
     write_failed,    // a file could not be written; see `file`
 };

@@ -222,6 +222,13 @@ TEST_F(DiskCommand, GerberWriteFailuresAreReported) {
     EXPECT_EQ(log.body(),
               "Can't open file!\nThe Gerber file was written, the Excellon file was not.\n");
     EXPECT_EQ(read_file(dir.file("fine.grb")), gerber_of_current(2));
+    log.clear();
+    prompts.answer(dir.file("same.out"));
+    prompts.answer(dir.file("same.out"));
+    do_Gerb_3();
+    EXPECT_EQ(log.body(),
+              "Error: the Gerber and Excellon files need different names; nothing written\n");
+    EXPECT_FALSE(file_exists(dir.file("same.out")));
 }
 
 TEST_F(DiskCommand, ChangedGeometryReachesTheFiles) {

@@ -256,6 +256,13 @@ TEST(GerberFile, WriteFailuresAndBadArguments) {
     runlist negative({4, -2, 2});
     EXPECT_EQ(export_gerber(negative.list, initial, grb.c_str(), nullptr, 0).status,
               disk_status::bad_run);
+    // One name for both files would leave only the drill file: refused, also through a link.
+    EXPECT_EQ(export_gerber(code.list, initial, grb.c_str(), grb.c_str(), 3).status,
+              disk_status::same_file);
+    const std::string link = dir.file("link.drl");
+    ASSERT_EQ(run_command("ln '" + grb + "' '" + link + "'"), 0);
+    EXPECT_EQ(export_gerber(code.list, initial, grb.c_str(), link.c_str(), 1).status,
+              disk_status::same_file);
     // None of the refusals touched the file written above.
     EXPECT_EQ(read_file(grb), gerber(known_good, initial, 1));
 }

@@ -110,7 +110,8 @@ TEST(DiskModel, EveryRefusalHasAMessageAndSuccessHasNone) {
     for (disk_status s : {disk_status::no_code, disk_status::bad_run, disk_status::not_finite,
                           disk_status::no_scale, disk_status::too_large,
                           disk_status::gerber_range, disk_status::drill_too_large,
-                          disk_status::bad_placement, disk_status::no_memory}) {
+                          disk_status::bad_placement, disk_status::same_file,
+                          disk_status::no_memory}) {
         disk_result r;
         r.status = s;
         std::string m = disk_result_message(r);
