@@ -27,9 +27,13 @@ void export_decoder(const char* prompt, char* name, bool cpp) {
 
 } // namespace
 
-void sub_ASM() { export_decoder("Ouput File (ASM):", asm_name, false); }
+void sub_ASM() {
+    export_decoder("Ouput File (ASM):", asm_name, false);
+}
 
-void sub_CPP() { export_decoder("Ouput File (CPP):", cpp_name, true); }
+void sub_CPP() {
+    export_decoder("Ouput File (CPP):", cpp_name, true);
+}
 
 void sub_TXT() {
     int* runs = current_code();

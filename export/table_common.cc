@@ -9,13 +9,20 @@
 
 const char* table_status_message(table_status status) {
     switch (status) {
-    case table_status::ok: return "";
-    case table_status::bad_runs: return "ERROR: Run lengths must be positive!\n";
-    case table_status::no_heads: return "Can't calculate number of heads\n";
-    case table_status::quality_too_big: return "ERROR: Quality too big - maximum 2147483647\n";
-    case table_status::too_many_heads: return "ERROR: Too many heads for a table - maximum 30\n";
-    case table_status::same_codes: return "ERROR: Same codes!!!\n";
-    case table_status::no_memory: return "ERROR: Not enough memory for the table!\n";
+    case table_status::ok:
+        return "";
+    case table_status::bad_runs:
+        return "ERROR: Run lengths must be positive!\n";
+    case table_status::no_heads:
+        return "Can't calculate number of heads\n";
+    case table_status::quality_too_big:
+        return "ERROR: Quality too big - maximum 2147483647\n";
+    case table_status::too_many_heads:
+        return "ERROR: Too many heads for a table - maximum 30\n";
+    case table_status::same_codes:
+        return "ERROR: Same codes!!!\n";
+    case table_status::no_memory:
+        return "ERROR: Not enough memory for the table!\n";
     }
     return "";
 }
@@ -63,5 +70,6 @@ void append_right_aligned(std::string& out, uint64_t value, int width) {
         value /= 10;
     } while (value != 0);
     if (width > count) out.append(static_cast<size_t>(width - count), ' ');
-    while (count > 0) out.push_back(digits[--count]);
+    while (count > 0)
+        out.push_back(digits[--count]);
 }

@@ -23,9 +23,12 @@ struct element_layout {
 
 element_layout layout_of(int width) {
     switch (width) {
-    case 1: return {".db ", "unsigned char stgc_decoder[%i]={\n", 3};
-    case 2: return {".dw ", "unsigned short stgc_decoder[%i]={\n", 5};
-    default: return {".dq ", "unsigned int stgc_decoder[%i]={\n", 8};
+    case 1:
+        return {".db ", "unsigned char stgc_decoder[%i]={\n", 3};
+    case 2:
+        return {".dw ", "unsigned short stgc_decoder[%i]={\n", 5};
+    default:
+        return {".dq ", "unsigned int stgc_decoder[%i]={\n", 8};
     }
 }
 
@@ -61,9 +64,12 @@ int decoder_element_width(int64_t quality) {
 
 uint64_t decoder_empty_value(int64_t quality) {
     switch (decoder_element_width(quality)) {
-    case 1: return 255;
-    case 2: return 65535;
-    default: return quality > 16777215 ? 4294967295u : 16777215;
+    case 1:
+        return 255;
+    case 2:
+        return 65535;
+    default:
+        return quality > 16777215 ? 4294967295u : 16777215;
     }
 }
 
@@ -120,8 +126,7 @@ std::string format_decoder_table(const decoder_table& table, bool cpp) {
         const bool ends_line = c % entries_per_line == entries_per_line - 1 || last;
         if (c % entries_per_line == 0) out += cpp ? "\t" : layout.directive;
         const int32_t entry = table.entries[c];
-        append_right_aligned(out, entry < 0 ? empty : static_cast<uint64_t>(entry),
-                             layout.columns);
+        append_right_aligned(out, entry < 0 ? empty : static_cast<uint64_t>(entry), layout.columns);
         if (cpp) {
             out += last ? ' ' : ',';
             if (ends_line) {

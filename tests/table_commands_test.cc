@@ -97,7 +97,8 @@ TEST(TableCommands, PromptsOfferDefaultsThenTheLastConfirmedName) {
     EXPECT_EQ(here.listing(), "");
     // Two writes per command, each with its informational lines; Esc prints nothing.
     std::string expected;
-    for (int i = 0; i < 6; ++i) expected += info_3_3;
+    for (int i = 0; i < 6; ++i)
+        expected += info_3_3;
     EXPECT_EQ(log.body(), expected);
     EXPECT_EQ(prompts.pending(), 0u);
 }
@@ -148,6 +149,6 @@ TEST(TableCommands, RefusalsAndFailuresReachTheMessagePane) {
 
     const std::string same = "Quality = 4, Number of cogs = 2\nNumber of heads = 2\n";
     const std::string empty = "Quality = 0, Number of cogs = 0\nCan't calculate number of heads\n";
-    EXPECT_EQ(log.body(), same + "ERROR: Same codes!!!\n" + same + "ERROR: Same codes!!!\n" +
-                              same + empty + empty + info_3_3 + "Can't open file!\n");
+    EXPECT_EQ(log.body(), same + "ERROR: Same codes!!!\n" + same + "ERROR: Same codes!!!\n" + same +
+                              empty + empty + info_3_3 + "Can't open file!\n");
 }

@@ -16,20 +16,22 @@ using testing_support::write_file;
 
 namespace {
 
-const std::vector<int> known_good = {10, 3,  5, 18, 14, 3, 4,  8, 6, 6,  5, 6, 10, 3,
-                                     13, 4,  5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9, 23};
+const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 // Q = 256, 16 heads, readings distinct: the smallest quality with two-byte entries.
 const std::vector<int> quality_256 = {20, 5, 13, 23, 4, 2, 2, 3, 18, 8, 29, 13, 11, 52, 51, 2};
 
 // The readings straight from the definition: head h sees position (k + h*r) mod Q.
 std::vector<uint32_t> direct_readings(const std::vector<int>& runs) {
     std::vector<int> track;
-    for (size_t i = 0; i < runs.size(); ++i) track.insert(track.end(), runs[i], int(i % 2));
+    for (size_t i = 0; i < runs.size(); ++i)
+        track.insert(track.end(), runs[i], int(i % 2));
     const size_t q = track.size(), r = runs.size(), n = q / r;
     std::vector<uint32_t> out;
     for (size_t k = 0; k < q; ++k) {
         uint32_t v = 0;
-        for (size_t h = 0; h < n; ++h) v = v * 2 + uint32_t(track[(k + h * r) % q]);
+        for (size_t h = 0; h < n; ++h)
+            v = v * 2 + uint32_t(track[(k + h * r) % q]);
         out.push_back(v);
     }
     return out;
@@ -102,8 +104,7 @@ TEST(DecoderTable, KnownGoodCodeAssembler) {
     std::vector<std::string> lines = lines_of(text);
     ASSERT_EQ(lines.size(), 16u);
     EXPECT_EQ(text.back(), '\n');
-    EXPECT_EQ(lines[0],
-              ".db 255,255,255, 53,255,  9, 81, 80,255, 13, 37, 38,109,110,108, 79 ;0");
+    EXPECT_EQ(lines[0], ".db 255,255,255, 53,255,  9, 81, 80,255, 13, 37, 38,109,110,108, 79 ;0");
     for (size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i].substr(0, 4), ".db ");
         EXPECT_EQ(lines[i].size(), 4 + 16 * 4 - 1 + 2 + std::to_string(i).size()) << i;
@@ -115,7 +116,8 @@ TEST(DecoderTable, KnownGoodCodeAssembler) {
     ASSERT_EQ(values.size(), 256u);
     EXPECT_EQ(values[84], 0);
     int empty = 0;
-    for (long long v : values) empty += v == 255;
+    for (long long v : values)
+        empty += v == 255;
     EXPECT_EQ(empty, 32);
     std::vector<uint32_t> readings = direct_readings(known_good);
     for (size_t k = 0; k < readings.size(); ++k)
@@ -130,8 +132,7 @@ TEST(DecoderTable, KnownGoodCodeCpp) {
     std::vector<std::string> lines = lines_of(text);
     ASSERT_EQ(lines.size(), 18u);
     EXPECT_EQ(lines[0], "unsigned char stgc_decoder[256]={");
-    EXPECT_EQ(lines[1],
-              "\t255,255,255, 53,255,  9, 81, 80,255, 13, 37, 38,109,110,108, 79, //0");
+    EXPECT_EQ(lines[1], "\t255,255,255, 53,255,  9, 81, 80,255, 13, 37, 38,109,110,108, 79, //0");
     // Full lines end in a comma, a space and the comment; the last in two spaces.
     std::vector<std::string> asm_lines = lines_of(asm_text);
     for (int i = 0; i < 16; ++i) {
@@ -157,9 +158,11 @@ TEST(DecoderTable, ElementWidthFollowsQuality) {
     std::vector<long long> values = asm_values(text);
     ASSERT_EQ(values.size(), 65536u);
     std::vector<uint32_t> readings = direct_readings(quality_256);
-    for (size_t k = 0; k < readings.size(); ++k) ASSERT_EQ(values[readings[k]], (long long)k);
+    for (size_t k = 0; k < readings.size(); ++k)
+        ASSERT_EQ(values[readings[k]], (long long)k);
     int empty = 0;
-    for (long long v : values) empty += v == 65535;
+    for (long long v : values)
+        empty += v == 65535;
     EXPECT_EQ(empty, 65536 - 256);
     std::string cpp = exported(dir, quality_256, true);
     EXPECT_EQ(cpp.substr(0, cpp.find('\n') + 1), "unsigned short stgc_decoder[65536]={\n");
@@ -170,8 +173,7 @@ TEST(DecoderTable, ElementWidthFollowsQuality) {
     EXPECT_EQ(format_decoder_table(synthetic(255, {-1, 254}), true),
               "unsigned char stgc_decoder[2]={\n\t255,254  //0\n};\n");
     EXPECT_EQ(format_decoder_table(synthetic(256, {-1, 255}), false), ".dw 65535,  255 ;0\n");
-    EXPECT_EQ(format_decoder_table(synthetic(65535, {-1, 65534}), false),
-              ".dw 65535,65534 ;0\n");
+    EXPECT_EQ(format_decoder_table(synthetic(65535, {-1, 65534}), false), ".dw 65535,65534 ;0\n");
     EXPECT_EQ(format_decoder_table(synthetic(65535, {-1, 7}), true),
               "unsigned short stgc_decoder[2]={\n\t65535,    7  //0\n};\n");
     EXPECT_EQ(format_decoder_table(synthetic(65536, {-1, 65535}), false),
@@ -189,7 +191,8 @@ TEST(DecoderTable, ElementWidthFollowsQuality) {
 
 TEST(DecoderTable, LinesHoldSixteenEntriesAndTheRest) {
     std::vector<int32_t> entries(20);
-    for (int i = 0; i < 20; ++i) entries[size_t(i)] = i;
+    for (int i = 0; i < 20; ++i)
+        entries[size_t(i)] = i;
     entries[17] = -1;
     EXPECT_EQ(format_decoder_table(synthetic(20, entries), false),
               ".db   0,  1,  2,  3,  4,  5,  6,  7,  8,  9, 10, 11, 12, 13, 14, 15 ;0\n"
@@ -268,7 +271,8 @@ TEST(DecoderTable, ManyHeadsWarnAndGoOnWhereMemoryAllows) {
     std::vector<long long> values = asm_values(text);
     ASSERT_EQ(values.size(), size_t(1) << 21);
     std::vector<uint32_t> readings = direct_readings({3, 39});
-    for (size_t k = 0; k < readings.size(); ++k) EXPECT_EQ(values[readings[k]], (long long)k);
+    for (size_t k = 0; k < readings.size(); ++k)
+        EXPECT_EQ(values[readings[k]], (long long)k);
 
     // The same code against a ceiling below what the table and its file take.
     log.clear();
@@ -301,8 +305,7 @@ void export_under_memory_limit(const std::string& path) {
 
 TEST(DecoderTableDeathTest, FailedAllocationIsReported) {
     TempDir dir;
-    EXPECT_EXIT(export_under_memory_limit(dir.file("huge.asm")), ::testing::ExitedWithCode(0),
-                "");
+    EXPECT_EXIT(export_under_memory_limit(dir.file("huge.asm")), ::testing::ExitedWithCode(0), "");
 }
 #endif
 

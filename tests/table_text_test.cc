@@ -18,8 +18,8 @@ using testing_support::write_file;
 
 namespace {
 
-const std::vector<int> known_good = {10, 3,  5, 18, 14, 3, 4,  8, 6, 6,  5, 6, 10, 3,
-                                     13, 4,  5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9, 23};
+const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 
 std::string exported(const TempDir& dir, const std::vector<int>& runs) {
     int* list = make_runlist(runs);
@@ -39,10 +39,12 @@ std::string formatted(const std::vector<int>& runs) {
 // The reading at rotation k written head 0 first, straight from the definition.
 std::string reading_digits(const std::vector<int>& runs, size_t k) {
     std::string track;
-    for (size_t i = 0; i < runs.size(); ++i) track.append(size_t(runs[i]), char('0' + i % 2));
+    for (size_t i = 0; i < runs.size(); ++i)
+        track.append(size_t(runs[i]), char('0' + i % 2));
     const size_t q = track.size(), r = runs.size();
     std::string out;
-    for (size_t b = 0; b < q; b += r) out += track[(k + b) % q];
+    for (size_t b = 0; b < q; b += r)
+        out += track[(k + b) % q];
     return out;
 }
 
@@ -93,8 +95,8 @@ TEST(TextTable, CodesThatAreNoGrayCodeAreWrittenAllTheSame) {
 }
 
 TEST(TextTable, SizeMatchesTheTable) {
-    const std::vector<std::vector<int>> codes = {
-        {3, 3}, {1, 1}, known_good, {1, 2, 3, 5}, {7}, {1, 1, 1}, {2, 9, 4, 1, 1}, {3, 39}};
+    const std::vector<std::vector<int>> codes = {{3, 3}, {1, 1},    known_good,      {1, 2, 3, 5},
+                                                 {7},    {1, 1, 1}, {2, 9, 4, 1, 1}, {3, 39}};
     for (const std::vector<int>& runs : codes) {
         int* list = make_runlist(runs);
         EXPECT_EQ(text_table_size(shape_of(list)), formatted(runs).size());
@@ -170,8 +172,7 @@ void export_under_memory_limit(const std::string& path) {
 
 TEST(TextTableDeathTest, FailedAllocationIsReported) {
     TempDir dir;
-    EXPECT_EXIT(export_under_memory_limit(dir.file("huge.txt")), ::testing::ExitedWithCode(0),
-                "");
+    EXPECT_EXIT(export_under_memory_limit(dir.file("huge.txt")), ::testing::ExitedWithCode(0), "");
 }
 #endif
 

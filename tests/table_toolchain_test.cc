@@ -20,27 +20,30 @@ using testing_support::write_file;
 
 namespace {
 
-const std::vector<int> known_good = {10, 3,  5, 18, 14, 3, 4,  8, 6, 6,  5, 6, 10, 3,
-                                     13, 4,  5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9, 23};
+const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 // Q = 270, 9 heads: a code with two-byte entries and a table small enough for any AVR.
-const std::vector<int> nine_heads = {6, 20, 13, 3, 10, 3, 2,  11, 24, 8, 8,  3, 3,  5, 6,
+const std::vector<int> nine_heads = {6, 20, 13, 3, 10, 3, 2,  11, 24, 8, 8,  3, 3, 5,  6,
                                      9, 17, 12, 6, 26, 5, 13, 4,  10, 6, 11, 7, 5, 12, 2};
 
 std::string joined(const std::vector<int>& runs) {
     std::string out;
-    for (int v : runs) out += (out.empty() ? "" : ", ") + std::to_string(v);
+    for (int v : runs)
+        out += (out.empty() ? "" : ", ") + std::to_string(v);
     return out;
 }
 
 // The table expected for `runs`, from the readings built straight from their definition.
 std::vector<uint64_t> expected_table(const std::vector<int>& runs, uint64_t empty) {
     std::vector<int> track;
-    for (size_t i = 0; i < runs.size(); ++i) track.insert(track.end(), runs[i], int(i % 2));
+    for (size_t i = 0; i < runs.size(); ++i)
+        track.insert(track.end(), runs[i], int(i % 2));
     const size_t q = track.size(), r = runs.size(), n = q / r;
     std::vector<uint64_t> table(size_t(1) << n, empty);
     for (size_t k = 0; k < q; ++k) {
         size_t v = 0;
-        for (size_t h = 0; h < n; ++h) v = v * 2 + size_t(track[(k + h * r) % q]);
+        for (size_t h = 0; h < n; ++h)
+            v = v * 2 + size_t(track[(k + h * r) % q]);
         table[v] = k;
     }
     return table;
@@ -117,7 +120,8 @@ std::map<uint32_t, uint8_t> parse_intel_hex(const std::string& text) {
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
         start = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
         if (line.empty()) continue;
         EXPECT_EQ(line[0], ':') << line;
         auto byte_at = [&](size_t i) {
@@ -126,12 +130,14 @@ std::map<uint32_t, uint8_t> parse_intel_hex(const std::string& text) {
         const size_t count = byte_at(0);
         EXPECT_EQ(line.size(), 1 + 2 * (count + 5)) << line;
         uint8_t sum = 0;
-        for (size_t i = 0; i < count + 5; ++i) sum = uint8_t(sum + byte_at(i));
+        for (size_t i = 0; i < count + 5; ++i)
+            sum = uint8_t(sum + byte_at(i));
         EXPECT_EQ(sum, 0) << "checksum of " << line;
         const uint32_t address = uint32_t(byte_at(1)) << 8 | byte_at(2);
         const uint8_t type = byte_at(3);
         if (type == 0) {
-            for (size_t i = 0; i < count; ++i) bytes[base + address + uint32_t(i)] = byte_at(4 + i);
+            for (size_t i = 0; i < count; ++i)
+                bytes[base + address + uint32_t(i)] = byte_at(4 + i);
         } else if (type == 2) {
             base = (uint32_t(byte_at(4)) << 8 | byte_at(5)) << 4;
         } else if (type == 4) {
@@ -165,7 +171,8 @@ void expect_assembled_table(const std::vector<int>& runs, int width, uint64_t em
     ASSERT_EQ(bytes.size(), table.size() * size_t(width));
     for (size_t v = 0; v < table.size(); ++v) {
         uint64_t value = 0;
-        for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[uint32_t(v * width + i)];
+        for (int i = width - 1; i >= 0; --i)
+            value = value << 8 | bytes[uint32_t(v * width + i)];
         ASSERT_EQ(value, table[v]) << "entry " << v;
     }
 }
