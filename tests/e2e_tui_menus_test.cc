@@ -228,7 +228,7 @@ TEST_F(Menus, HelpTwiceShowsTheTextTwice) {
         },
         "the build information twice"));
     // After the action the pull-down is back with the same entry highlighted.
-    EXPECT_TRUE(s.contains("Authors Info"));
+    ASSERT_TRUE(s.wait_for("Authors Info"));
     ASSERT_TRUE(wait_highlight(4, 26));
     ASSERT_TRUE(wait_status("Information about Build"));
 }

@@ -25,7 +25,7 @@ void flush_body() {
     if (!body_dirty) return;
     body_dirty = false;
     last_refresh = Clock::now();
-    if (wbody) wrefresh(wbody);
+    refresh_pane(wbody);
 }
 
 void curses_body(const char* text) {

@@ -69,6 +69,7 @@ int curses_form(const char* const* labels, char** values, int field) {
             errormsg("Not enough memory for the input form");
             return 27;
         }
+        WINDOW* outer_overlay = set_overlay(form);
         bool relayout = false;
         for (;;) {
             c = -1;
@@ -90,12 +91,14 @@ int curses_form(const char* const* labels, char** values, int field) {
             } else {
                 // The field cannot be edited (it does not fit, or its text is too long for
                 // it); offering it again would never end.
+                set_overlay(outer_overlay);
                 close_form(form, body_y, body_x);
                 errormsg(edit_arguments_ok(values[i], field) ? "The terminal is too small for this input"
                                                               : "The text is too long for this input field");
                 return 27;
             }
         }
+        set_overlay(outer_overlay);
         close_form(form, body_y, body_x);
         if (!relayout) return c;
         handle_resize();

@@ -31,6 +31,12 @@ void forget_body_snapshot();
 // Body text written while the terminal was too small, shown when it grows.
 void hold_body_text(const char* text);
 
+// The window drawn over the panes (an open pull-down or form), or null. Pane refreshes draw it
+// again where they overlap it, so a status line or the clock never cuts into a box.
+WINDOW* set_overlay(WINDOW* window);
+// Refreshes a pane, and the overlay above it.
+void refresh_pane(WINDOW* pane);
+
 // Writes out body text that bodymsg has not refreshed yet.
 void flush_body();
 // Remembers the last title, status and error texts, so a new layout can show them again.

@@ -43,5 +43,5 @@ void idle() {
                           local.tm_sec);
     if (!wtitl || length < 0) return;
     if (wmove(wtitl, 0, COLS - length - 2) != ERR) waddstr(wtitl, text);
-    wrefresh(wtitl);
+    refresh_pane(wtitl);
 }

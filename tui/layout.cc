@@ -15,6 +15,7 @@ namespace {
 volatile sig_atomic_t resized = 0;
 unsigned generation = 0;
 bool too_small = false;
+WINDOW* covering = nullptr;
 
 void on_window_change(int) { resized = 1; }
 
@@ -71,12 +72,12 @@ void show_notice() {
     wattrset(stdscr, A_NORMAL);
     wbkgdset(stdscr, ' ');
     werase(stdscr);
-    char text[160];
-    snprintf(text, sizeof text,
-             "Terminal too small: stgc needs %d columns and %d rows. "
-             "Enlarge it, or leave with Esc Esc Esc f e.",
-             min_screen_cols, min_screen_rows);
-    mvwaddstr(stdscr, 0, 0, text);
+    char size[64];
+    snprintf(size, sizeof size, "(needs %dx%d)", min_screen_cols, min_screen_rows);
+    const char* lines[] = {"Terminal too small", size, "Exit: Esc Esc Esc f e"};
+    int row = 0;
+    for (const char* line : lines)
+        if (wmove(stdscr, row++, 0) != ERR) waddnstr(stdscr, line, COLS);
     wrefresh(stdscr);
 }
 
@@ -182,6 +183,26 @@ void uncover(int top, int rows) {
     if (wbody) {
         touchwin(wbody);
         wnoutrefresh(wbody);
+    }
+    doupdate();
+}
+
+WINDOW* set_overlay(WINDOW* window) {
+    WINDOW* previous = covering;
+    covering = window;
+    return previous;
+}
+
+void refresh_pane(WINDOW* pane) {
+    if (!pane) return;
+    wnoutrefresh(pane);
+    if (covering) {
+        int top = getbegy(covering), rows = getmaxy(covering);
+        int pane_top = getbegy(pane), pane_rows = getmaxy(pane);
+        if (top < pane_top + pane_rows && pane_top < top + rows) {
+            touchwin(covering);
+            wnoutrefresh(covering);
+        }
     }
     doupdate();
 }

@@ -97,7 +97,7 @@ void repaintmainmenu(int width, const menu* mp) {
     menudim(mp, &n, nullptr);
     for (int i = 0; i < n; ++i) draw_entry(wmain, 0, i * width, mp[i].label, width, 0);
     touchwin(wmain);
-    wrefresh(wmain);
+    refresh_pane(wmain);
 }
 
 void mainhelp() { statusmsg("Use arrow keys and Enter to select"); }
@@ -108,7 +108,7 @@ void redraw_bar() {
     setcolor(wmain, color_bar_hilite);
     draw_entry(wmain, 0, bar.selected * bar.width, bar.table[bar.selected].label, bar.width, 0);
     setcolor(wmain, color_bar);
-    wrefresh(wmain);
+    refresh_pane(wmain);
 }
 
 void mainmenu(const menu* mp) {
@@ -131,7 +131,7 @@ void mainmenu(const menu* mp) {
             draw_entry(wmain, 0, selected * w, mp[selected].label, w, 0);
             setcolor(wmain, color_bar);
             highlighted = selected;
-            if (wmain) wrefresh(wmain);
+            refresh_pane(wmain);
         }
         int c = key != -1 ? key : waitforkey();
         if (c == 10 || c == KEY_DOWN) {

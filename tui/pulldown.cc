@@ -25,6 +25,7 @@ struct PullDown {
         rows = std::min(rows, LINES - top);
         cols = std::min(cols, COLS - left);
         window = newwin(rows, cols, top, left);
+        set_overlay(window);
         if (!window) return;
         colorbox(window, color_pulldown, 1);
         repaintmenu(window, mp);
@@ -32,6 +33,7 @@ struct PullDown {
     void close() {
         if (window) delwin(window);
         window = nullptr;
+        set_overlay(nullptr);
     }
     bool stale() const { return generation != layout_generation(); }
 };
@@ -45,6 +47,7 @@ void domenu(const menu* mp) {
     menudim(mp, &n, &w);
     key = -1;
     if (n == 0) return;
+    WINDOW* outer_overlay = set_overlay(nullptr);
     PullDown box;
     box.open(mp, y, x, n, w);
     int selected = 0, highlighted = -1;
@@ -67,6 +70,7 @@ void domenu(const menu* mp) {
         if (key == -1) key = waitforkey();
         switch (key) {
         case 10:
+            set_overlay(nullptr);  // the box is off the screen while its command runs
             if (box.window) uncover(box.top, box.rows);
             setmenupos(box.window ? box.top + 1 : y + 1, box.window ? box.left + 1 : x + 1);
             rmerror();
@@ -75,10 +79,12 @@ void domenu(const menu* mp) {
             run_action(mp[selected].action);
             curs_set(0);
             flush_body();
-            if (box.stale())
+            if (box.stale()) {
                 box.open(mp, y, x, n, w);
-            else
+            } else {
+                set_overlay(box.window);
                 repaintmenu(box.window, mp);
+            }
             highlighted = -1;
             break;
         case KEY_UP:
@@ -114,5 +120,6 @@ void domenu(const menu* mp) {
     rmerror();
     bool shown = box.window != nullptr;
     box.close();
+    set_overlay(outer_overlay);
     if (shown) uncover(box.top, box.rows);
 }

@@ -22,7 +22,7 @@ std::string error_text;
 void put_line(WINDOW* win, int row, const char* text) {
     if (!win) return;
     if (wmove(win, row, 2) != ERR) waddstr(win, padstr(text, COLS - 3));
-    wrefresh(win);
+    refresh_pane(win);
 }
 
 } // namespace
@@ -30,7 +30,7 @@ void put_line(WINDOW* win, int row, const char* text) {
 void rmline(WINDOW* win, int row) {
     if (!win) return;
     if (wmove(win, row, 1) != ERR) waddstr(win, padstr(" ", COLS - 2));
-    wrefresh(win);
+    refresh_pane(win);
 }
 
 void rmerror() {
