@@ -17,8 +17,8 @@
 
 namespace {
 
-const std::vector<int> known_good = {10, 3, 5, 18, 14, 3, 4, 8, 6, 6, 5, 6, 10, 3,
-                                     13, 4, 5, 12, 4, 13, 4, 4, 11, 4, 12, 5, 9, 23};
+const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 
 // r runs, quality n*r, one run start in every residue class mod r: every step changes one
 // head, so the test goes on to compare the readings.
@@ -47,11 +47,14 @@ std::vector<int> random_runs(int r, int quality, unsigned seed) {
     cuts.insert(cuts.begin(), 0);
     cuts.push_back(quality);
     std::vector<int> runs;
-    for (size_t i = 0; i + 1 < cuts.size(); ++i) runs.push_back(cuts[i + 1] - cuts[i]);
+    for (size_t i = 0; i + 1 < cuts.size(); ++i)
+        runs.push_back(cuts[i + 1] - cuts[i]);
     return runs;
 }
 
-const char* verdict_name(const char* reason) { return reason ? reason : "STGC is good!"; }
+const char* verdict_name(const char* reason) {
+    return reason ? reason : "STGC is good!";
+}
 
 long peak_kib() {
     struct rusage usage;
@@ -62,7 +65,8 @@ long peak_kib() {
 void measure(const char* what, const std::vector<int>& runs, int repetitions) {
     int* list = make_runlist(runs);
     long long quality = 0;
-    for (int v : runs) quality += v;
+    for (int v : runs)
+        quality += v;
     headless_log log; // the informational lines are not wanted on the terminal
     headless_log* previous = set_headless_log(&log);
     double best = 1e300;
@@ -93,19 +97,16 @@ int main(int argc, char** argv) {
     measure("known good code (n = 8)", known_good, repetitions * 200);
     measure("two runs, n = 523260 (good)", {523259, 523261}, repetitions);
     measure("two runs, n = 2147483647 (good)", {2147483647, 2147483647}, repetitions);
-    measure("random runs, n = 20 (step test fails)", random_runs(52326, 1046520, 1),
-            repetitions);
+    measure("random runs, n = 20 (step test fails)", random_runs(52326, 1046520, 1), repetitions);
     measure("one change per step, n = 20", one_change_code(52326, 20, 2), repetitions);
     // With a prime head count only constant readings repeat themselves, so every reading is
     // reduced and the whole comparison runs: the test's full cost at this size.
-    measure("one change per step, n = 23 (full pass)", one_change_code(45502, 23, 3),
-            repetitions);
+    measure("one change per step, n = 23 (full pass)", one_change_code(45502, 23, 3), repetitions);
     measure("one change per step, n = 1021, r = 1024 (good)", one_change_code(1024, 1021, 4),
             repetitions);
     measure("one change per step, n = 1046, r = 1000 (good)", one_change_code(1000, 1046, 3),
             repetitions);
-    measure("one change per step, n = 4, r = 262130", one_change_code(262130, 4, 5),
-            repetitions);
+    measure("one change per step, n = 4, r = 262130", one_change_code(262130, 4, 5), repetitions);
     printf("Peak RSS: %ld KiB\n", peak_kib());
     return 0;
 }

@@ -9,7 +9,9 @@
 
 namespace {
 
-bool is_separator(char c) { return c == ',' || c == ':' || c == ';'; }
+bool is_separator(char c) {
+    return c == ',' || c == ':' || c == ';';
+}
 
 // Adds one digit to a field's value, holding it at INT_MAX rather than overflowing: a value
 // that wrapped could turn to 0 and end the run list where the user wrote a number.

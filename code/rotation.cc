@@ -33,7 +33,8 @@ bool is_primitive(const std::vector<uint64_t>& s, std::vector<std::size_t>& bord
     border.assign(n, 0);
     for (std::size_t q = 1; q < n; ++q) {
         std::size_t b = border[q - 1];
-        while (b > 0 && s[q] != s[b]) b = border[b - 1];
+        while (b > 0 && s[q] != s[b])
+            b = border[b - 1];
         if (s[q] == s[b]) ++b;
         border[q] = b;
     }

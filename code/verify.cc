@@ -52,7 +52,7 @@ class reading_classes {
     int64_t r_, n_;
     std::vector<int64_t> starts_;
     std::vector<size_t> scratch_;
-    std::vector<std::pair<int, int64_t>> merged_; // (bit, heads): the runs of one reading
+    std::vector<std::pair<int, int64_t>> merged_;      // (bit, heads): the runs of one reading
     std::vector<std::pair<uint64_t, int64_t>> hashes_; // (hash of the least rotation, k)
 };
 
@@ -61,7 +61,8 @@ void reading_classes::bits_from_scratch(int64_t k, std::vector<uint64_t>& out) c
     size_t run = 0;
     int64_t pos = k;
     for (int64_t h = 0; h < n_; ++h, pos += r_) {
-        while (starts_[run + 1] <= pos) ++run;
+        while (starts_[run + 1] <= pos)
+            ++run;
         out[static_cast<size_t>(h)] = run & 1;
     }
 }

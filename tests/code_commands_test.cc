@@ -23,8 +23,8 @@ namespace {
 using lines = std::vector<std::string>;
 using runs = std::vector<int>;
 
-const runs known_good = {10, 3, 5, 18, 14, 3, 4, 8, 6, 6, 5, 6, 10, 3,
-                         13, 4, 5, 12, 4, 13, 4, 4, 11, 4, 12, 5, 9, 23};
+const runs known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                         13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 const char* const known_good_text =
     "10,3,5,18,14,3,4,8,6,6,5,6,10,3,13,4,5,12,4,13,4,4,11,4,12,5,9,23";
 
@@ -150,8 +150,8 @@ TEST_F(Commands, LoadOfWhatCannotBeReadKeepsTheCode) {
     std::string huge = dir.file("huge.stgc");
     write_file(huge, "");
     ASSERT_EQ(truncate(huge.c_str(), int64_t{3} << 30), 0);
-    EXPECT_EQ(load(huge), (lines{huge + "...Opening...", "Size of file:3221225472 bytes",
-                                 "File too large!"}));
+    EXPECT_EQ(load(huge),
+              (lines{huge + "...Opening...", "Size of file:3221225472 bytes", "File too large!"}));
     if (geteuid() != 0) {
         std::string locked = dir.file("locked.stgc");
         write_file(locked, "1,1");
@@ -205,8 +205,8 @@ TEST_F(Commands, PromptsOfferTheirOwnLastNames) {
     EXPECT_EQ(asked[5].offered[0], "");
     EXPECT_EQ(runs_of(global_stgc), (runs{5, 5}));
     // The cancelled Load and Save printed nothing.
-    EXPECT_EQ(log.lines(), (lines{in + "...Opening...", "Size of file:3 bytes",
-                                  out + "...Opening..."}));
+    EXPECT_EQ(log.lines(),
+              (lines{in + "...Opening...", "Size of file:3 bytes", out + "...Opening..."}));
 }
 
 TEST_F(Commands, ManualInputReplacesTheCodeUnlessCancelled) {
@@ -235,18 +235,18 @@ TEST_F(Commands, TestGivesTheFirstReasonThatApplies) {
     EXPECT_EQ(test(), (lines{"Quality = 11, Number of cogs = 4", "Bad STGC !",
                              "Can't calculate number of heads"}));
     install({2, 2});
-    EXPECT_EQ(test(), (lines{"Quality = 4, Number of cogs = 2", "Number of heads = 2",
-                             "Bad STGC !", "Is not Gray Code: not only the one light change"}));
+    EXPECT_EQ(test(), (lines{"Quality = 4, Number of cogs = 2", "Number of heads = 2", "Bad STGC !",
+                             "Is not Gray Code: not only the one light change"}));
     install({2, 2, 2, 2});
     EXPECT_EQ(test()[3], "Is not Gray Code: not only the one light change");
     install({1, 1, 1, 1});
-    EXPECT_EQ(test(), (lines{"Quality = 4, Number of cogs = 4", "Number of heads = 1",
-                             "Bad STGC !", "Is not code: equal values for different angles"}));
+    EXPECT_EQ(test(), (lines{"Quality = 4, Number of cogs = 4", "Number of heads = 1", "Bad STGC !",
+                             "Is not code: equal values for different angles"}));
     install({1, 3});
     EXPECT_EQ(test()[3], "Is not code: equal values for different angles");
     install({3, 3});
-    EXPECT_EQ(test(), (lines{"Quality = 6, Number of cogs = 2", "Number of heads = 3",
-                             "STGC is good!"}));
+    EXPECT_EQ(test(),
+              (lines{"Quality = 6, Number of cogs = 2", "Number of heads = 3", "STGC is good!"}));
     install({1, 1});
     EXPECT_EQ(test().back(), "STGC is good!");
     // The test never changes the code.

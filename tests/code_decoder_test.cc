@@ -32,7 +32,10 @@ TEST(Decoder, TextFormsGiveTheirRunLists) {
     EXPECT_EQ(parsed("-5,3"), (runs{5, 3}));
     EXPECT_EQ(parsed("+5,x3y"), (runs{5, 3}));
     EXPECT_EQ(parsed("007,3"), (runs{7, 3}));
-    EXPECT_EQ(parsed("\xc3\xa9" "4,\xff" "2"), (runs{4, 2}));
+    EXPECT_EQ(parsed("\xc3\xa9"
+                     "4,\xff"
+                     "2"),
+              (runs{4, 2}));
 }
 
 TEST(Decoder, ZeroFieldsEndTheRunList) {

@@ -96,8 +96,7 @@ TEST(CodeFile, AFileThatDoesNotFitMemoryIsReportedNotRead) {
         struct rlimit limit = {rlim_t{512} << 20, rlim_t{512} << 20};
         if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
         code_file_text file = read_code_file(path.c_str());
-        _exit(file.status == read_status::no_memory && file.size == (int64_t{1536} << 20) ? 0
-                                                                                         : 1);
+        _exit(file.status == read_status::no_memory && file.size == (int64_t{1536} << 20) ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);

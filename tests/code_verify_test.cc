@@ -17,8 +17,8 @@ namespace {
 
 using runs = std::vector<int>;
 
-const runs known_good = {10, 3, 5, 18, 14, 3, 4, 8, 6, 6, 5, 6, 10, 3,
-                         13, 4, 5, 12, 4, 13, 4, 4, 11, 4, 12, 5, 9, 23};
+const runs known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                         13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 
 code_verdict verdict_of(const runs& list) {
     int* runlist = make_runlist(list);
@@ -31,7 +31,8 @@ code_verdict verdict_of(const runs& list) {
 // rotations compared as whole readings. Quadratic; for small codes only.
 code_verdict reference_verdict(const runs& list) {
     int64_t q = 0, r = static_cast<int64_t>(list.size());
-    for (int v : list) q += v;
+    for (int v : list)
+        q += v;
     if (r == 0) return code_verdict::empty;
     if (r % 2) return code_verdict::odd_runs;
     if (q % r) return code_verdict::no_heads;
@@ -47,11 +48,12 @@ code_verdict reference_verdict(const runs& list) {
     std::set<std::string> readings;
     for (int64_t k = 0; k < q; ++k) {
         std::string reading;
-        for (int64_t b = 0; b < q; b += r) reading += char('0' + track[(b + k) % q]);
+        for (int64_t b = 0; b < q; b += r)
+            reading += char('0' + track[(b + k) % q]);
         readings.insert(reading);
     }
     return static_cast<int64_t>(readings.size()) == q ? code_verdict::good
-                                                       : code_verdict::not_distinct;
+                                                      : code_verdict::not_distinct;
 }
 
 // A run list of r runs and quality n*r whose run starts fall in r different residues mod r,
@@ -110,7 +112,8 @@ TEST(Verify, AgreesWithTheDefinitionOnEveryCodeUpToQualityFourteen) {
         }
     }
     // Every verdict but the empty one occurs among them.
-    for (int v = 1; v < 6; ++v) EXPECT_GT(counts[v], 0) << "verdict " << v;
+    for (int v = 1; v < 6; ++v)
+        EXPECT_GT(counts[v], 0) << "verdict " << v;
 }
 
 TEST(Verify, AgreesWithTheDefinitionOnCodesThatPassTheStepTest) {
@@ -188,14 +191,17 @@ TEST(Rotation, LeastRotationAndPrimitivityMatchBruteForce) {
     for (int trial = 0; trial < 3000; ++trial) {
         size_t n = rng() % 13;
         std::vector<uint64_t> s(n);
-        for (auto& v : s) v = rng() % (trial % 2 ? 2 : 3);
+        for (auto& v : s)
+            v = rng() % (trial % 2 ? 2 : 3);
         if (trial % 5 == 0 && n > 0) { // force some repetitions
             size_t period = 1 + rng() % n;
-            for (size_t i = period; i < n; ++i) s[i] = s[i - period];
+            for (size_t i = period; i < n; ++i)
+                s[i] = s[i - period];
         }
         auto rotated = [&](size_t start) {
             std::vector<uint64_t> out;
-            for (size_t t = 0; t < n; ++t) out.push_back(s[(start + t) % n]);
+            for (size_t t = 0; t < n; ++t)
+                out.push_back(s[(start + t) % n]);
             return out;
         };
         size_t best = 0;
