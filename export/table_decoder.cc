@@ -115,7 +115,7 @@ std::string format_decoder_table(const decoder_table& table, bool cpp) {
     std::string out;
     out.reserve(static_cast<size_t>(file_size_bound(table.quality, count)));
 
-    char line_end[48];
+    char line_end[64];
     if (cpp) {
         snprintf(line_end, sizeof line_end, layout.cpp_header, static_cast<int>(count));
         out += line_end;
