@@ -1,7 +1,11 @@
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -281,3 +285,73 @@ TEST(Cogwheel, VerdictTextsAreFreshArrays) {
     EXPECT_EQ(log.lines(), (lines{"Quality = 6, Number of cogs = 2", "Number of heads = 3",
                                   "Quality = 6, Number of cogs = 3"}));
 }
+
+// Address space limits and the address sanitizer's shadow memory do not mix.
+#if defined(__SANITIZE_ADDRESS__)
+#define UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UNDER_ASAN 1
+#endif
+#endif
+
+#ifndef UNDER_ASAN
+namespace {
+
+// Runs `body` in a child whose address space may grow by `extra` bytes at most; true when
+// the child ran it and it returned true.
+bool in_limited_child(size_t extra, const std::function<bool()>& body) {
+    pid_t child = fork();
+    if (child < 0) return false;
+    if (child == 0) {
+        long pages = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (!statm || std::fscanf(statm, "%ld", &pages) != 1) _exit(2);
+        std::fclose(statm);
+        rlim_t limit =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + extra;
+        struct rlimit rl = {limit, limit};
+        if (setrlimit(RLIMIT_AS, &rl) != 0) _exit(2);
+        _exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Compares in the child, where gtest's assertions would not reach the parent.
+bool same_lines(const lines& got, const lines& want) {
+    if (got == want) return true;
+    for (const std::string& line : got)
+        std::fprintf(stderr, "  got | %s\n", line.c_str());
+    return false;
+}
+
+} // namespace
+
+TEST_F(Commands, LoadOfAFileThatDoesNotFitMemoryKeepsTheCode) {
+    TempDir dir;
+    std::string path = dir.file("big.stgc");
+    write_file(path, "");
+    ASSERT_EQ(truncate(path.c_str(), int64_t{1536} << 20), 0); // sparse
+    install({3, 3});
+    EXPECT_TRUE(in_limited_child(size_t{256} << 20, [&] {
+        return same_lines(load(path), {path + "...Opening...", "Size of file:1610612736 bytes",
+                                       "Not enough memory!"}) &&
+               runs_of(global_stgc) == runs{3, 3};
+    }));
+}
+
+TEST_F(Commands, TestThatRunsOutOfMemorySaysSo) {
+    // 2^22 runs with one start in every residue class and 64 heads: the step test passes and
+    // the reading comparison needs more room than the child has.
+    const int r = 1 << 22, n = 64;
+    runs list(r, 1);
+    list.back() = r * (n - 1) + 1;
+    install(list);
+    EXPECT_TRUE(in_limited_child(size_t{4} << 20, [&] {
+        return same_lines(test(), {"Quality = 268435456, Number of cogs = 4194304",
+                                   "Number of heads = 64", "Can't test STGC: not enough memory!"});
+    }));
+}
+#endif

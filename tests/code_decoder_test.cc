@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
@@ -114,5 +115,40 @@ TEST(Decoder, FormatThenParseGivesTheSameRunList) {
         std::string text = format_runlist(list);
         delete[] list;
         ASSERT_EQ(parsed(text), original) << text;
+    }
+}
+
+TEST(Decoder, AnyBytesParseAsTheirFieldsUpToTheFirstZero) {
+    // A second reading of the rules: split at the separators, keep each field's digits, and
+    // stop at the first field worth 0.
+    auto by_fields = [](const std::string& text) {
+        runs out;
+        long long value = 0;
+        for (size_t i = 0; i <= text.size(); ++i) {
+            char c = i < text.size() ? text[i] : ',';
+            if (c == ',' || c == ':' || c == ';') {
+                if (value == 0) break;
+                out.push_back(static_cast<int>(value));
+                value = 0;
+            } else if (c >= '0' && c <= '9') {
+                value = std::min<long long>(value * 10 + (c - '0'), INT_MAX);
+            }
+        }
+        return out;
+    };
+    const char alphabet[] = "0123456789,,::;; \t\r\n-+aZ\x80\xff";
+    unsigned state = 99;
+    for (int trial = 0; trial < 5000; ++trial) {
+        std::string text;
+        state = state * 1664525u + 1013904223u;
+        size_t length = (state >> 10) % 40;
+        for (size_t i = 0; i < length; ++i) {
+            state = state * 1664525u + 1013904223u;
+            text += alphabet[(state >> 12) % (sizeof alphabet - 1)];
+        }
+        runs got = parsed(text);
+        ASSERT_EQ(got, by_fields(text)) << "text \"" << text << "\"";
+        for (int v : got)
+            ASSERT_GT(v, 0);
     }
 }
