@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "tui/internal.h"
 #include "tui/line_editor.h"
@@ -19,11 +20,17 @@ WINDOW* winputbox(WINDOW* win, int rows, int cols) {
 namespace {
 
 // Waits while the terminal is too small for any form; false when the user gave up with Esc.
+// Other keys typed meanwhile are kept for the field.
 bool wait_for_room() {
+    std::vector<int> typed;
     while (screen_too_small()) {
         idle();
-        if (keypressed() && getkey() == 27) return false;
+        if (!keypressed()) continue;
+        int k = getkey();
+        if (k == 27) return false;
+        if (k != KEY_RESIZE) typed.push_back(k);
     }
+    for (auto it = typed.rbegin(); it != typed.rend(); ++it) ungetch(*it);
     return true;
 }
 

@@ -11,12 +11,14 @@ bool keypressed() {
     }
     flush_body();
     ch = wgetch(wbody ? wbody : stdscr);
-    // A resize interrupts the wait; report it instead of whatever the read returned.
-    if (handle_resize() || ch == KEY_RESIZE) {
+    // A resize interrupts the wait. A key that came with it is handed out first; the resize
+    // is then taken at the next read.
+    if (ch != ERR) return true;
+    if (handle_resize()) {
         ch = KEY_RESIZE;
         return true;
     }
-    return ch != ERR;
+    return false;
 }
 
 int getkey() {
