@@ -13,6 +13,7 @@
 #include "code/cogwheel.h"
 #include "code/runlist.h"
 #include "code/verify.h"
+#include "gen/necklace.h"
 #include "tui/ui.h"
 
 namespace {
@@ -50,6 +51,19 @@ std::vector<int> random_runs(int r, int quality, unsigned seed) {
     for (size_t i = 0; i + 1 < cuts.size(); ++i)
         runs.push_back(cuts[i + 1] - cuts[i]);
     return runs;
+}
+
+// The generator's code of the largest quality for n heads (empty if it could not build one).
+std::vector<int> generated_code(int n) {
+    headless_log log;
+    headless_log* previous = set_headless_log(&log);
+    int max_quality = 0;
+    algorithm1(n, &max_quality);
+    srand(1);
+    replace_global_stgc(nullptr);
+    perebor.process(max_quality);
+    set_headless_log(previous);
+    return runs_of(global_stgc);
 }
 
 const char* verdict_name(const char* reason) {
@@ -99,6 +113,8 @@ int main(int argc, char** argv) {
     measure("two runs, n = 2147483647 (good)", {2147483647, 2147483647}, repetitions);
     measure("random runs, n = 20 (step test fails)", random_runs(52326, 1046520, 1), repetitions);
     measure("one change per step, n = 20", one_change_code(52326, 20, 2), repetitions);
+    std::vector<int> generated = generated_code(20);
+    if (!generated.empty()) measure("generated code, n = 20 (good)", generated, repetitions);
     // With a prime head count only constant readings repeat themselves, so every reading is
     // reduced and the whole comparison runs: the test's full cost at this size.
     measure("one change per step, n = 23 (full pass)", one_change_code(45502, 23, 3), repetitions);
