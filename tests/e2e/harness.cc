@@ -164,6 +164,10 @@ Session::Session(const Options& options)
 }
 
 Session::~Session() {
+    if (pid_ > 0) pump();
+    if (exited_ && !exit_expected_)
+        ADD_FAILURE() << "the program ended unexpectedly with status " << exit_status_ << "\n"
+                      << dump();
     if (pid_ > 0 && !exited_) {
         kill(pid_, SIGKILL);
         reap(true);
@@ -379,10 +383,12 @@ void Session::resize(int rows, int cols) {
 }
 
 void Session::signal(int sig) {
+    exit_expected_ = true;
     if (pid_ > 0 && !exited_) kill(pid_, sig);
 }
 
 ::testing::AssertionResult Session::wait_exit(int timeout_ms) {
+    exit_expected_ = true;
     auto result = wait_until([&] { return exited_; }, "the program to exit", timeout_ms);
     pump();
     return result;

@@ -70,6 +70,8 @@ struct Cell {
 class Session {
   public:
     explicit Session(const Options& options = Options());
+    // Ends the program if it still runs; a program that ended on its own while the test did not
+    // wait for it (a crash, a sanitizer report) fails the test.
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -140,6 +142,7 @@ class Session {
     VTerm* vt_ = nullptr;
     VTermScreen* screen_ = nullptr;
     bool exited_ = false;
+    bool exit_expected_ = false;  // the test waited for the end or sent a signal
     int exit_status_ = -1;
     bool altscreen_ = false;
     bool cursor_visible_ = true;
