@@ -100,6 +100,32 @@ TEST(DimensionText, ParsesLikeScanfAndRefusesWhatTheFormCannotShow) {
     EXPECT_EQ(parse_dimension(dimension_text(-2e11f).c_str(), &v), dimension_parse::too_large);
 }
 
+// Whatever is typed (at most 19 characters), a taken value is finite and fits the field again.
+TEST(DimensionText, AnyTypedTextLeavesAValueTheFormCanShow) {
+    const char alphabet[] = "0123456789.,eE+-xpinfaINFAN ";
+    unsigned state = 12345;
+    auto next = [&state] { return state = state * 1103515245u + 12345u; };
+    int taken = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const size_t length = (next() >> 16) % 20;
+        for (size_t i = 0; i < length; ++i)
+            text += alphabet[(next() >> 16) % (sizeof alphabet - 1)];
+        float v = 1;
+        if (parse_dimension(text.c_str(), &v) != dimension_parse::taken) {
+            ASSERT_EQ(v, 1.0f) << text;
+            continue;
+        }
+        ++taken;
+        ASSERT_TRUE(std::isfinite(v)) << text;
+        const std::string shown = dimension_text(v);
+        ASSERT_LE(shown.size(), 19u) << text;
+        float again = 0;
+        ASSERT_EQ(parse_dimension(shown.c_str(), &again), dimension_parse::taken) << text;
+    }
+    EXPECT_GT(taken, 1000);
+}
+
 TEST_F(GeometryForm, OffersTheDimensionsAndEchoesThem) {
     ScriptedPrompts prompts;
     MessageLog log;
