@@ -43,20 +43,22 @@ bool curses_cancel_poll() {
     if (!incurses) return false;
     if (resize_pending()) handle_resize();
     flush_body();
-    // Only read when input is waiting, so the poll never blocks and the half-delay mode of
-    // the key reads is left as it is.
+    // Nothing typed: done without a single curses call. Otherwise read every pending key
+    // without waiting (half-delay off, the window's no-delay on), then put half-delay back.
+    struct pollfd fd = {STDIN_FILENO, POLLIN, 0};
+    if (poll(&fd, 1, 0) <= 0 || !(fd.revents & POLLIN)) return false;
     WINDOW* input = wbody ? wbody : stdscr;
     std::vector<int> others;
     bool cancelled = false;
-    struct pollfd fd = {STDIN_FILENO, POLLIN, 0};
-    while (poll(&fd, 1, 0) > 0 && (fd.revents & POLLIN)) {
-        int key = wgetch(input);
-        if (key == ERR) break;
+    cbreak();
+    nodelay(input, TRUE);
+    for (int key; (key = wgetch(input)) != ERR;) {
         if (key == 27)
             cancelled = true;
-        else
+        else if (key != KEY_RESIZE)
             others.push_back(key);
     }
+    halfdelay(key_wait_tenths);
     // Keys typed ahead stay for the menus, in their order.
     if (!cancelled)
         for (auto it = others.rbegin(); it != others.rend(); ++it) ungetch(*it);

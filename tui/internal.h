@@ -8,6 +8,9 @@
 
 #include "tui/tui.h"
 
+// Key reads wait at most this many tenths of a second, so the clock goes on.
+constexpr int key_wait_tenths = 10;
+
 // Smallest terminal the layout is drawn on: the menu bar (4 entries of 8 columns) and every
 // pull-down fit. Below it the screen shows a notice until the terminal grows; keys still work.
 constexpr int min_screen_rows = 8;

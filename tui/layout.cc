@@ -123,6 +123,7 @@ void layout_panes() {
         too_small = !wtitl || !wmain || !wbody || !wstat;
     }
     keypad(stdscr, TRUE);
+    nodelay(stdscr, TRUE);
     if (too_small) {
         delete_panes();
         show_notice();

@@ -90,7 +90,7 @@ void startmenu(const menu* mp, const char* title) {
     noecho();
     curs_set(0);
     if (wbody) nodelay(wbody, TRUE);
-    halfdelay(10);
+    halfdelay(key_wait_tenths);
     if (wbody) keypad(wbody, TRUE);
     if (wbody) scrollok(wbody, TRUE);
     leaveok(stdscr, TRUE);
