@@ -63,11 +63,11 @@ TEST_F(DiskExport, ChangeGeometryEchoesEveryDimension) {
     s.type("abc");
     s.press("Enter", 4);
     s.press("Esc"); // close the pull-down that covers the message pane
-    ASSERT_TRUE(s.wait_for("Ext Diameter with Cog : 200.000000 mm"));
-    EXPECT_TRUE(s.contains("Ext Diameter w/o Cog : 150.000000 mm"));
-    EXPECT_TRUE(s.contains("Diameter of center hole : 24.000000 mm"));
-    EXPECT_TRUE(s.contains("Distance between holes (far) : 46.000000 mm"));
-    EXPECT_TRUE(s.contains("Mount Hole Diameter : 12.000000 mm"));
+    EXPECT_TRUE(s.wait_for_row(2, "Ext Diameter with Cog : 200.000000 mm"));
+    EXPECT_TRUE(s.wait_for_row(3, "Ext Diameter w/o Cog : 150.000000 mm"));
+    EXPECT_TRUE(s.wait_for_row(4, "Diameter of center hole : 24.000000 mm"));
+    EXPECT_TRUE(s.wait_for_row(5, "Distance between holes (far) : 46.000000 mm"));
+    EXPECT_TRUE(s.wait_for_row(6, "Mount Hole Diameter : 12.000000 mm"));
     // Esc in the form leaves everything as it was and prints nothing more.
     s.press("Enter", 2);
     ASSERT_TRUE(s.wait_for("Ext Diameter with Cog        200.000000"));
