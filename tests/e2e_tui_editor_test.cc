@@ -266,6 +266,27 @@ TEST_F(Editor, NarrowTerminalScrollsTheFieldInsteadOfRefusingIt) {
     EXPECT_TRUE(s.contains(std::string(30, 'n') + ".stgc...Op"));
 }
 
+TEST_F(Editor, FieldThatCannotBeShownEndsTheFormInsteadOfRepeating) {
+    // Nine rows leave a body of five: the geometry form's fifth field has no row to go to.
+    s.resize(9, 80);
+    ASSERT_TRUE(s.wait_until([&] { return s.row(8).find(help_line) != std::string::npos; }, "9 rows"));
+    s.press("e");
+    ASSERT_TRUE(s.wait_for("Change Geometry"));
+    s.press("Enter");
+    ASSERT_TRUE(s.wait_for("180.000000"));
+    s.press("Enter", 4);
+    ASSERT_TRUE(s.wait_for("Change Geometry")) << "back in the Export pull-down";
+    EXPECT_GE(s.bells(), 1);
+    s.press("Esc");
+    ASSERT_TRUE(s.wait_for("Error: the terminal is too small for this input"));
+    EXPECT_FALSE(s.contains(" mm")) << "the form counts as left with Esc: nothing echoed";
+    // The menus go on.
+    s.press("Enter");
+    ASSERT_TRUE(s.wait_for("Change Geometry"));
+    s.press("Down");
+    ASSERT_TRUE(s.wait_for_row(8, "Technical plot"));  // the rest lies under the box
+}
+
 TEST_F(Editor, ResizeWhileEditingKeepsTheTextAndTheEditorsState) {
     open_load();
     s.press("Right", 2);

@@ -112,6 +112,31 @@ TEST(StartScreen, EscNeverEndsTheProgram) {
     EXPECT_EQ(s.exit_status(), 0);
 }
 
+TEST(StartScreen, TerminalWithoutColours) {
+    testing_support::TempDir dir;
+    e2e::Options options;
+    options.cwd = dir.path();
+    options.term = "xterm-mono";
+    e2e::Session s(options);
+    ASSERT_TRUE(s.wait_for(help_line));
+    EXPECT_EQ(s.cell(1, 1).bg, e2e::default_color);
+    EXPECT_TRUE(s.cell(1, 1).bold);
+    EXPECT_FALSE(s.cell(1, 1).reverse) << "highlights never use reverse video";
+    s.press("f");
+    ASSERT_TRUE(s.wait_for("Manual input"));
+    s.press("l");
+    ASSERT_TRUE(s.wait_for("Ouput Text File (STGC):"));
+    // Only the edit field's background shows in reverse video.
+    EXPECT_TRUE(s.cell(11, 27).reverse);
+    EXPECT_FALSE(s.cell(11, 3).reverse);
+    s.press("Esc");
+    ASSERT_TRUE(s.wait_until([&] { return !s.contains("Ouput Text File (STGC):"); }, "the form closed"));
+    s.press("e");
+    ASSERT_TRUE(s.wait_exit());
+    EXPECT_EQ(s.exit_status(), 0);
+    EXPECT_TRUE(s.terminal_restored());
+}
+
 TEST(StartScreen, TerminationSignalsRestoreTheTerminal) {
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
         Started started;

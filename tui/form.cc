@@ -73,7 +73,8 @@ int curses_form(const char* const* labels, char** values, int field) {
         getyx(wbody, body_y, body_x);
         WINDOW* form = open_form(labels, count, longest, field);
         if (!form) {
-            errormsg("Not enough memory for the input form");
+            beep();
+            bodymsg("Error: not enough memory for the input form\n");
             return 27;
         }
         WINDOW* outer_overlay = set_overlay(form);
@@ -100,8 +101,11 @@ int curses_form(const char* const* labels, char** values, int field) {
                 // it); offering it again would never end.
                 set_overlay(outer_overlay);
                 close_form(form, body_y, body_x);
-                errormsg(edit_arguments_ok(values[i], field) ? "The terminal is too small for this input"
-                                                              : "The text is too long for this input field");
+                // In the message pane, where it stays after the pull-down closes.
+                beep();
+                bodymsg(edit_arguments_ok(values[i], field)
+                            ? "Error: the terminal is too small for this input\n"
+                            : "Error: the text is too long for this input field\n");
                 return 27;
             }
         }
