@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,12 @@ void take_snapshot() {
     if (snapshot.valid || !wbody) return;
     int rows = getmaxy(wbody), cols = getmaxx(wbody);
     getyx(wbody, snapshot.cursor_y, snapshot.cursor_x);
-    snapshot.rows.assign(static_cast<size_t>(rows), std::vector<chtype>(static_cast<size_t>(cols) + 1, 0));
+    try {
+        snapshot.rows.assign(static_cast<size_t>(rows), std::vector<chtype>(static_cast<size_t>(cols) + 1, 0));
+    } catch (const std::bad_alloc&) {
+        snapshot = BodySnapshot();  // the new pane starts empty
+        return;
+    }
     for (int r = 0; r < rows; ++r) mvwinchnstr(wbody, r, 0, snapshot.rows[static_cast<size_t>(r)].data(), cols);
     wmove(wbody, snapshot.cursor_y, snapshot.cursor_x);
     snapshot.valid = true;
@@ -103,7 +109,12 @@ void forget_body_snapshot() {
 }
 
 void hold_body_text(const char* text) {
-    held_text += text;
+    try {
+        held_text += text;
+    } catch (const std::bad_alloc&) {
+        held_text.clear();  // older text goes first
+        return;
+    }
     if (held_text.size() > held_limit) {
         size_t cut = held_text.find('\n', held_text.size() - held_limit);
         held_text.erase(0, cut == std::string::npos ? held_text.size() - held_limit : cut + 1);

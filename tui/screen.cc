@@ -1,4 +1,5 @@
 // The panes' globals, the fixed-position messages and the end of the screen.
+#include <new>
 #include <string>
 
 #include "tui/internal.h"
@@ -17,6 +18,16 @@ namespace {
 std::string title_text;
 std::string status_text;
 std::string error_text;
+
+// Keeps a copy of a pane's text for the next layout; without memory for it the text is
+// simply not shown again after a resize.
+void remember(std::string& copy, const char* text) {
+    try {
+        copy = text;
+    } catch (const std::bad_alloc&) {
+        copy.clear();
+    }
+}
 
 // Writes a line of a pane at (row, 2), cut or padded to the screen width less three.
 void put_line(WINDOW* win, int row, const char* text) {
@@ -52,17 +63,17 @@ pane_texts last_pane_texts() {
 namespace {
 
 void curses_title(const char* text) {
-    title_text = text;
+    remember(title_text, text);
     put_line(wtitl, 0, text);
 }
 
 void curses_status(const char* text) {
-    status_text = text;
+    remember(status_text, text);
     put_line(wstat, 1, text);
 }
 
 void curses_error(const char* text) {
-    error_text = text;
+    remember(error_text, text);
     beep();
     put_line(wstat, 0, text);
 }
