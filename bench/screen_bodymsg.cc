@@ -33,7 +33,8 @@ double run_messages(bool refresh_each) {
     // one put there, so the read does not wait).
     ungetch('x');
     keypressed();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 void bench_action() {
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
         _exit(0);
     }
     close(fds[1]);
-    if (write(master, "\r", 1) != 1) return 1;  // Enter on the bar runs the benchmark
+    if (write(master, "\r", 1) != 1) return 1; // Enter on the bar runs the benchmark
     long long bytes = 0;
     char chunk[65536];
     for (;;) {
@@ -86,7 +87,8 @@ int main(int argc, char** argv) {
     }
     double batched = 0, each = 0;
     sscanf(result, "%lf %lf", &batched, &each);
-    printf("%d messages on a 24 x 80 pty (%lld bytes of terminal output in all)\n", message_count, bytes);
+    printf("%d messages on a 24 x 80 pty (%lld bytes of terminal output in all)\n", message_count,
+           bytes);
     printf("  batched refreshes:       %8.1f ms\n", batched);
     printf("  refresh after each call: %8.1f ms\n", each);
     return 0;

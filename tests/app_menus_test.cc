@@ -58,12 +58,13 @@ TEST(CommandTree, TablesHoldTheEntriesInOrder) {
                   {"C++ code", sub_CPP, "C++ array for software decoder"},
                   {"Text file", sub_TXT, "Text file for manual test"}},
                  "SubMenu_Export");
-    expect_table(SubSubMenu_GerberExcellon,
-                 {{"Gerber only", do_Gerb_0, "All holes in Gerber file"},
-                  {"Gerber+Excellon for mount", do_Gerb_1, "Central in gerber, mount in Excellon"},
-                  {"Gerber+Excellon for central", do_Gerb_2, "Central in Excellon, mount in gerber"},
-                  {"Gerber+Excellon for holes", do_Gerb_3, "All holes in Excellon"}},
-                 "SubSubMenu_GerberExcellon");
+    expect_table(
+        SubSubMenu_GerberExcellon,
+        {{"Gerber only", do_Gerb_0, "All holes in Gerber file"},
+         {"Gerber+Excellon for mount", do_Gerb_1, "Central in gerber, mount in Excellon"},
+         {"Gerber+Excellon for central", do_Gerb_2, "Central in Excellon, mount in gerber"},
+         {"Gerber+Excellon for holes", do_Gerb_3, "All holes in Excellon"}},
+        "SubSubMenu_GerberExcellon");
     expect_table(SubMenu_Help,
                  {{"Instruction Manual", sub_instruction_manual, "Instruction manual"},
                   {"Build Info", sub_about_buid, "Information about Build"},

@@ -125,7 +125,7 @@ TEST_F(Editor, TabAndInsertToggleInsertModeAndKeepTheDefault) {
     s.press("Tab");
     s.type("ab");
     ASSERT_TRUE(wait_field("abinput.stgc"));
-    s.press("Insert");  // back to overwrite
+    s.press("Insert"); // back to overwrite
     s.type("X");
     ASSERT_TRUE(wait_field("abXnput.stgc"));
     s.press("Insert");
@@ -213,11 +213,12 @@ TEST_F(Editor, UpInAOneFieldFormEditsTheSameFieldAfresh) {
     s.type("abc");
     s.press("Up");
     // Same field again: the cursor back at the start, replace-on-type on again.
-    ASSERT_TRUE(s.wait_until([&] { return s.cursor_col() == field_col; }, "the cursor at the start"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return s.cursor_col() == field_col; }, "the cursor at the start"));
     EXPECT_EQ(field(), "abc" + std::string(47, ' '));
     s.type("q");
     ASSERT_TRUE(wait_field("q"));
-    s.press("Down");  // Down ends the last field like Enter
+    s.press("Down"); // Down ends the last field like Enter
     ASSERT_TRUE(s.wait_until([&] { return !s.contains(load_prompt); }, "the form closed"));
     s.press("Esc");
     ASSERT_TRUE(s.wait_for("q...Opening..."));
@@ -256,7 +257,8 @@ TEST_F(Editor, FormOfFiveFieldsMovesWithUpDownAndEnter) {
 
 TEST_F(Editor, NarrowTerminalScrollsTheFieldInsteadOfRefusingIt) {
     s.resize(12, 40);
-    ASSERT_TRUE(s.wait_until([&] { return s.row(11).find(help_line) != std::string::npos; }, "40 columns"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return s.row(11).find(help_line) != std::string::npos; }, "40 columns"));
     open_load();
     s.press("Kill");
     s.type(std::string(30, 'n') + ".stgc");
@@ -269,7 +271,8 @@ TEST_F(Editor, NarrowTerminalScrollsTheFieldInsteadOfRefusingIt) {
 TEST_F(Editor, FieldThatCannotBeShownEndsTheFormInsteadOfRepeating) {
     // Nine rows leave a body of five: the geometry form's fifth field has no row to go to.
     s.resize(9, 80);
-    ASSERT_TRUE(s.wait_until([&] { return s.row(8).find(help_line) != std::string::npos; }, "9 rows"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return s.row(8).find(help_line) != std::string::npos; }, "9 rows"));
     s.press("e");
     ASSERT_TRUE(s.wait_for("Change Geometry"));
     s.press("Enter");
@@ -284,7 +287,7 @@ TEST_F(Editor, FieldThatCannotBeShownEndsTheFormInsteadOfRepeating) {
     s.press("Enter");
     ASSERT_TRUE(s.wait_for("Change Geometry"));
     s.press("Down");
-    ASSERT_TRUE(s.wait_for_row(8, "Technical plot"));  // the rest lies under the box
+    ASSERT_TRUE(s.wait_for_row(8, "Technical plot")); // the rest lies under the box
 }
 
 TEST_F(Editor, ResizeWhileEditingKeepsTheTextAndTheEditorsState) {
@@ -295,10 +298,12 @@ TEST_F(Editor, ResizeWhileEditingKeepsTheTextAndTheEditorsState) {
     s.resize(30, 100);
     // The box is centred again: 3 x 77 in a 26 x 100 body.
     ASSERT_TRUE(s.wait_until([&] { return s.cell(2 + 11, 11).text == "\u250c"; }, "the box moved"));
-    ASSERT_TRUE(s.wait_until([&] { return s.text_at(14, 37, 10) == "inABt.stgc"; }, "the text kept"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return s.text_at(14, 37, 10) == "inABt.stgc"; }, "the text kept"));
     // Still overwriting at offset 4, no replace-on-type.
     s.type("C");
-    ASSERT_TRUE(s.wait_until([&] { return s.text_at(14, 37, 10) == "inABC.stgc"; }, "the edit goes on"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return s.text_at(14, 37, 10) == "inABC.stgc"; }, "the edit goes on"));
     s.press("Enter");
     ASSERT_TRUE(s.wait_until([&] { return !s.contains(load_prompt); }, "the form closed"));
     s.press("Esc");
@@ -317,8 +322,9 @@ TEST_F(Editor, TooSmallWhileEditingWaitsAndEscStillCancels) {
     ASSERT_TRUE(s.wait_for_row(0, "Terminal too small"));
     s.press("Esc");
     s.resize(24, 80);
-    ASSERT_TRUE(s.wait_until([&] { return s.row(23).find("Load STGC from file") != std::string::npos; },
-                             "back in the File pull-down"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return s.row(23).find("Load STGC from file") != std::string::npos; },
+                     "back in the File pull-down"));
     EXPECT_FALSE(s.contains(load_prompt));
     EXPECT_FALSE(s.contains("...Opening..."));
 }

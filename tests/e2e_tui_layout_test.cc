@@ -44,7 +44,8 @@ void expect_layout(e2e::Session& s, int rows, int cols) {
 ::testing::AssertionResult wait_layout(e2e::Session& s, int rows, int cols) {
     return s.wait_until(
         [&] {
-            return s.text_at(0, cols - 20, 1) == "-" && s.row(rows - 1).find(help_line) != std::string::npos &&
+            return s.text_at(0, cols - 20, 1) == "-" &&
+                   s.row(rows - 1).find(help_line) != std::string::npos &&
                    s.cell(rows - 3, 0).bg == e2e::blue;
         },
         "the layout for " + std::to_string(rows) + " x " + std::to_string(cols));
@@ -68,7 +69,7 @@ TEST(Layout, ThreeHundredColumns) {
     EXPECT_NE(s.text_at(0, 297, 1), " ");
     EXPECT_EQ(s.text_at(0, 298, 2), "  ") << "and ends two columns before the edge";
     show_manual(s);
-    s.press("Right", 2);  // from Help round to STGC
+    s.press("Right", 2); // from Help round to STGC
     ASSERT_TRUE(s.wait_for_row(29, "Sigle Track Gray Code generator"));
     EXPECT_EQ(s.cell(29, 297).bg, e2e::cyan);
     s.press("Enter");
@@ -167,7 +168,7 @@ TEST(Layout, TooSmallShowsANoticeUntilTheTerminalGrows) {
     expect_layout(s, 24, 80);
     EXPECT_TRUE(s.contains("3.6. Text file = Text file with STGC table"));
     EXPECT_FALSE(s.contains("Terminal too small"));
-    s.press("Enter");  // the bar is still on Help
+    s.press("Enter"); // the bar is still on Help
     ASSERT_TRUE(s.wait_for_row(3, "Instruction Manual"));
 }
 
@@ -190,7 +191,7 @@ TEST(Layout, HelpWrittenWhileTooSmallShowsWhenTheTerminalGrows) {
     s.resize(4, 20);
     ASSERT_TRUE(s.wait_for_row(0, "Terminal too small"));
     s.press("h");
-    s.press("a");  // Authors Info, written while there is no body pane
+    s.press("a"); // Authors Info, written while there is no body pane
     s.press("Esc");
     ASSERT_TRUE(s.settle(300));
     s.resize(24, 80);

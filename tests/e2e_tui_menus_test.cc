@@ -7,7 +7,7 @@
 namespace {
 
 const char help_line[] = "Use arrow keys and Enter to select";
-const char corner[] = "\u250c";  // the pull-down's top-left border character
+const char corner[] = "\u250c"; // the pull-down's top-left border character
 
 class Menus : public ::testing::Test {
   protected:
@@ -30,8 +30,9 @@ class Menus : public ::testing::Test {
                                       std::to_string(col));
     }
     ::testing::AssertionResult wait_status(const std::string& text) {
-        return session.wait_until([&] { return session.text_at(23, 2, static_cast<int>(text.size()) + 1) == text + " "; },
-                                  "status line \"" + text + "\"");
+        return session.wait_until(
+            [&] { return session.text_at(23, 2, static_cast<int>(text.size()) + 1) == text + " "; },
+            "status line \"" + text + "\"");
     }
     ::testing::AssertionResult wait_no_pulldown() {
         return session.wait_until([&] { return !session.contains(corner); }, "no pull-down");
@@ -126,7 +127,7 @@ TEST_F(Menus, NestedPullDownOpensInsideItsParentAndLeftGoesToStgc) {
     ASSERT_TRUE(s.wait_for("Gerber only"));
     EXPECT_EQ(s.cell(3, 17).text, corner);
     EXPECT_EQ(s.text_at(4, 19, 11), "Gerber only");
-    EXPECT_FALSE(s.contains("Change Geometry"));  // the parent's box is hidden meanwhile
+    EXPECT_FALSE(s.contains("Change Geometry")); // the parent's box is hidden meanwhile
     s.press("Left");
     ASSERT_TRUE(s.wait_for_row(3, "Generate STGC by Quality"));
     EXPECT_EQ(s.cell(2, 8).text, corner);
@@ -143,10 +144,11 @@ TEST_F(Menus, EscClosesOnlyTheInnermostPullDown) {
     s.press("g");
     ASSERT_TRUE(s.wait_for("Gerber only"));
     s.press("Esc");
-    ASSERT_TRUE(s.wait_until([&] { return s.contains("Change Geometry") && !s.contains("Gerber only"); },
-                             "the Export pull-down back"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return s.contains("Change Geometry") && !s.contains("Gerber only"); },
+                     "the Export pull-down back"));
     EXPECT_EQ(s.cell(2, 16).text, corner);
-    EXPECT_TRUE(highlighted(5, 17));  // "Gerber/Excellon plot" still selected
+    EXPECT_TRUE(highlighted(5, 17)); // "Gerber/Excellon plot" still selected
     ASSERT_TRUE(wait_status("Files for CNC production"));
     s.press("Esc");
     ASSERT_TRUE(wait_no_pulldown());
@@ -239,9 +241,9 @@ TEST_F(Menus, FileExitFromAnywhereInTheTree) {
     ASSERT_TRUE(s.wait_for("Change Geometry"));
     s.press("g");
     ASSERT_TRUE(s.wait_for("Gerber only"));
-    s.press("Right");  // out of both pull-downs, on to Help
+    s.press("Right"); // out of both pull-downs, on to Help
     ASSERT_TRUE(s.wait_for("Instruction Manual"));
-    s.press("Right");  // on to File
+    s.press("Right"); // on to File
     ASSERT_TRUE(s.wait_for("Manual input"));
     s.press("e");
     ASSERT_TRUE(s.wait_exit());

@@ -80,8 +80,8 @@ TEST(StartScreen, ClockSitsInColumns57To77AndAdvances) {
     EXPECT_NE(s.text_at(0, 76, 2), "  ");
     EXPECT_EQ(s.text_at(0, 78, 2), "  ");
     EXPECT_EQ(s.text_at(0, 55, 2), "  ");
-    EXPECT_TRUE(s.wait_until([&] { return s.text_at(0, 57, 21) != clock; },
-                             "the clock to advance", 4000));
+    EXPECT_TRUE(
+        s.wait_until([&] { return s.text_at(0, 57, 21) != clock; }, "the clock to advance", 4000));
 }
 
 TEST(StartScreen, FileExitRestoresTheTerminal) {
@@ -130,7 +130,8 @@ TEST(StartScreen, TerminalWithoutColours) {
     EXPECT_TRUE(s.cell(11, 27).reverse);
     EXPECT_FALSE(s.cell(11, 3).reverse);
     s.press("Esc");
-    ASSERT_TRUE(s.wait_until([&] { return !s.contains("Ouput Text File (STGC):"); }, "the form closed"));
+    ASSERT_TRUE(
+        s.wait_until([&] { return !s.contains("Ouput Text File (STGC):"); }, "the form closed"));
     s.press("e");
     ASSERT_TRUE(s.wait_exit());
     EXPECT_EQ(s.exit_status(), 0);
@@ -142,7 +143,7 @@ TEST(StartScreen, TerminationSignalsRestoreTheTerminal) {
         Started started;
         e2e::Session& s = started.session;
         ASSERT_TRUE(s.wait_for(help_line));
-        s.press("Enter");  // a pull-down open, the cursor hidden
+        s.press("Enter"); // a pull-down open, the cursor hidden
         ASSERT_TRUE(s.wait_for("Manual input"));
         s.signal(sig);
         ASSERT_TRUE(s.wait_exit());

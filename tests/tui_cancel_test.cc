@@ -31,7 +31,7 @@ void wait_for_input() {
     struct pollfd fd = {STDIN_FILENO, POLLIN, 0};
     while (poll(&fd, 1, -1) <= 0) {
     }
-    usleep(50 * 1000);  // let the rest of the same write arrive
+    usleep(50 * 1000); // let the rest of the same write arrive
 }
 
 void poll_action() {
@@ -43,7 +43,8 @@ void poll_action() {
     report += user_cancelled() ? "xy:cancel " : "xy:none ";
     int first = waitforkey();
     int second = waitforkey();
-    report += "kept:" + std::string(1, static_cast<char>(first)) + std::string(1, static_cast<char>(second)) + " ";
+    report += "kept:" + std::string(1, static_cast<char>(first)) +
+              std::string(1, static_cast<char>(second)) + " ";
     say("2");
     wait_word();
     wait_for_input();
@@ -110,7 +111,7 @@ TEST(CancelPoll, SeesEscKeepsOtherKeysAndNeverWaits) {
         ASSERT_EQ(write(child.commands, "go", 1), 1);
     };
     std::string reports;
-    ASSERT_EQ(write(child.master, "\r", 1), 1);  // Enter on the bar runs the action
+    ASSERT_EQ(write(child.master, "\r", 1), 1); // Enter on the bar runs the action
     ASSERT_TRUE(next_report(child, reports));
     send_keys("xy");
     ASSERT_TRUE(next_report(child, reports));

@@ -10,8 +10,8 @@ namespace {
 using Outcome = LineEditor::Outcome;
 namespace keys = editor_keys;
 
-constexpr int erase = 127;   // the pty's usual erase character
-constexpr int kill = 21;     // Ctrl-U
+constexpr int erase = 127; // the pty's usual erase character
+constexpr int kill = 21;   // Ctrl-U
 constexpr int backspace_keypad = 0407;
 constexpr int delete_keypad = 0512;
 constexpr int home_keypad = 0406;
@@ -21,7 +21,8 @@ LineEditor editor(const std::string& text, int field = 50) {
 }
 
 void type(LineEditor& e, const std::string& text) {
-    for (char c : text) e.handle(static_cast<unsigned char>(c));
+    for (char c : text)
+        e.handle(static_cast<unsigned char>(c));
 }
 
 TEST(LineEditor, StartsAtTheStartInOverwriteModeWithReplaceOnType) {
@@ -47,7 +48,7 @@ TEST(LineEditor, RightTabOrInsertFirstKeepsTheDefault) {
     LineEditor right = editor("output.svg");
     right.handle(keys::right);
     EXPECT_FALSE(right.replace_on_type());
-    right.handle('X');  // overwrite at offset 1
+    right.handle('X'); // overwrite at offset 1
     EXPECT_EQ(right.text(), "oXtput.svg");
 
     for (int toggle : {keys::tab, keys::insert_char, keys::exit_insert}) {
@@ -55,11 +56,11 @@ TEST(LineEditor, RightTabOrInsertFirstKeepsTheDefault) {
         EXPECT_EQ(e.handle(toggle), Outcome::mode_changed);
         EXPECT_TRUE(e.insert_mode());
         EXPECT_FALSE(e.replace_on_type());
-        e.handle('X');  // inserted at the start
+        e.handle('X'); // inserted at the start
         EXPECT_EQ(e.text(), "Xoutput.svg") << "toggle key " << toggle;
         EXPECT_EQ(e.handle(toggle), Outcome::mode_changed);
         EXPECT_FALSE(e.insert_mode());
-        e.handle('Y');  // overwrites the 'o'
+        e.handle('Y'); // overwrites the 'o'
         EXPECT_EQ(e.text(), "XYutput.svg");
     }
 }
@@ -84,7 +85,8 @@ TEST(LineEditor, LeftAndEraseDoNothingUntilTheCursorMoved) {
 
 TEST(LineEditor, RightStopsAtTheEndOfTheText) {
     LineEditor e = editor("ab");
-    for (int i = 0; i < 5; ++i) e.handle(keys::right);
+    for (int i = 0; i < 5; ++i)
+        e.handle(keys::right);
     EXPECT_EQ(e.cursor(), 2);
 }
 
@@ -150,7 +152,8 @@ TEST(LineEditor, SmallFieldsHoldFieldMinusOneCharacters) {
 
 TEST(LineEditor, CtrlWErasesTheWordBeforeTheCursor) {
     LineEditor e = editor("abc def  ");
-    for (int i = 0; i < 9; ++i) e.handle(keys::right);
+    for (int i = 0; i < 9; ++i)
+        e.handle(keys::right);
     e.handle(keys::word_erase);
     EXPECT_EQ(e.text(), "abc ");
     EXPECT_EQ(e.cursor(), 4);
@@ -160,7 +163,8 @@ TEST(LineEditor, CtrlWErasesTheWordBeforeTheCursor) {
 
     // In the middle: the rest of the text moves left.
     LineEditor mid = editor("abc def ghi");
-    for (int i = 0; i < 7; ++i) mid.handle(keys::right);
+    for (int i = 0; i < 7; ++i)
+        mid.handle(keys::right);
     mid.handle(keys::word_erase);
     EXPECT_EQ(mid.text(), "abc  ghi");
     EXPECT_EQ(mid.cursor(), 4);

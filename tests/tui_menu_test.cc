@@ -20,7 +20,7 @@ TEST(Menu, MenudimCountsUpToTheFirstNullActionAndAddsTwoToTheLongestLabel) {
     int count = -1, width = -1;
     menudim(entries, &count, &width);
     EXPECT_EQ(count, 4);
-    EXPECT_EQ(width, 27);  // "Gerber+Excellon for mount" is 25 characters
+    EXPECT_EQ(width, 27); // "Gerber+Excellon for mount" is 25 characters
 
     menu empty[] = {{"", nullptr, ""}};
     menudim(empty, &count, &width);

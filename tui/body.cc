@@ -61,6 +61,7 @@ bool curses_cancel_poll() {
     halfdelay(key_wait_tenths);
     // Keys typed ahead stay for the menus, in their order.
     if (!cancelled)
-        for (auto it = others.rbegin(); it != others.rend(); ++it) ungetch(*it);
+        for (auto it = others.rbegin(); it != others.rend(); ++it)
+            ungetch(*it);
     return cancelled;
 }

@@ -14,8 +14,12 @@ namespace {
 
 constexpr unsigned long pair_mask = 0xff;
 
-short pair_of(unsigned long color) { return static_cast<short>(color & pair_mask); }
-attr_t attributes_of(unsigned long color) { return static_cast<attr_t>(color & ~pair_mask); }
+short pair_of(unsigned long color) {
+    return static_cast<short>(color & pair_mask);
+}
+attr_t attributes_of(unsigned long color) {
+    return static_cast<attr_t>(color & ~pair_mask);
+}
 
 } // namespace
 
@@ -36,7 +40,8 @@ void setcolor(WINDOW* win, unsigned long color) {
     if (!win) return;
     // Highlights are white on black in colour; reverse video would turn them back to black on
     // white, so it is never used for text.
-    wattrset(win, static_cast<int>(COLOR_PAIR(pair_of(color)) | (attributes_of(color) & ~A_REVERSE)));
+    wattrset(win,
+             static_cast<int>(COLOR_PAIR(pair_of(color)) | (attributes_of(color) & ~A_REVERSE)));
 }
 
 void colorbox(WINDOW* win, unsigned long color, int boxed) {

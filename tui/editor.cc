@@ -12,9 +12,13 @@ static_assert(editor_keys::down == KEY_DOWN && editor_keys::up == KEY_UP &&
 
 namespace {
 
-int erase_key() { return static_cast<signed char>(erasechar()); }
+int erase_key() {
+    return static_cast<signed char>(erasechar());
+}
 
-int kill_key() { return static_cast<signed char>(killchar()); }
+int kill_key() {
+    return static_cast<signed char>(killchar());
+}
 
 // With keypad translation on, the Backspace key arrives as KEY_BACKSPACE even when what the
 // user typed is the terminal's erase character; it is that character, so it erases.
@@ -26,7 +30,9 @@ bool backspace_sends_erase() {
 
 } // namespace
 
-char wordchar() { return 23; }
+char wordchar() {
+    return 23;
+}
 
 void repainteditbox(WINDOW* win, int x, const char* text) {
     if (!win) return;

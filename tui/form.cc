@@ -30,7 +30,8 @@ bool wait_for_room() {
         if (k == 27) return false;
         if (k != KEY_RESIZE) typed.push_back(k);
     }
-    for (auto it = typed.rbegin(); it != typed.rend(); ++it) ungetch(*it);
+    for (auto it = typed.rbegin(); it != typed.rend(); ++it)
+        ungetch(*it);
     return true;
 }
 
@@ -61,12 +62,13 @@ void close_form(WINDOW* form, int body_y, int body_x) {
 int curses_form(const char* const* labels, char** values, int field) {
     if (!incurses) return 27;
     int count = 0, longest = 0;
-    for (; labels[count]; ++count) longest = std::max(longest, static_cast<int>(strlen(labels[count])));
+    for (; labels[count]; ++count)
+        longest = std::max(longest, static_cast<int>(strlen(labels[count])));
     if (count == 0) return 10;
     flush_body();
 
     int i = 0, c = -1;
-    std::optional<LineEditor> resumed;  // the field being edited when the terminal was resized
+    std::optional<LineEditor> resumed; // the field being edited when the terminal was resized
     for (;;) {
         if (!wait_for_room()) return 27;
         int body_y = 0, body_x = 0;

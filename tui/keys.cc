@@ -40,9 +40,9 @@ void idle() {
     struct tm local;
     if (!localtime_r(&now, &local)) return;
     char text[256];
-    int length = snprintf(text, sizeof text, " %.2d-%.2d-%.4d  %.2d:%.2d:%.2d", local.tm_mday,
-                          local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
-                          local.tm_sec);
+    int length =
+        snprintf(text, sizeof text, " %.2d-%.2d-%.4d  %.2d:%.2d:%.2d", local.tm_mday,
+                 local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);
     if (!wtitl || length < 0) return;
     if (wmove(wtitl, 0, COLS - length - 2) != ERR) waddstr(wtitl, text);
     refresh_pane(wtitl);

@@ -18,7 +18,9 @@ unsigned generation = 0;
 bool too_small = false;
 WINDOW* covering = nullptr;
 
-void on_window_change(int) { resized = 1; }
+void on_window_change(int) {
+    resized = 1;
+}
 
 // The body pane's cells and cursor, kept across a new layout (and while the terminal is too
 // small to show the pane at all).
@@ -39,12 +41,14 @@ void take_snapshot() {
     int rows = getmaxy(wbody), cols = getmaxx(wbody);
     getyx(wbody, snapshot.cursor_y, snapshot.cursor_x);
     try {
-        snapshot.rows.assign(static_cast<size_t>(rows), std::vector<chtype>(static_cast<size_t>(cols) + 1, 0));
+        snapshot.rows.assign(static_cast<size_t>(rows),
+                             std::vector<chtype>(static_cast<size_t>(cols) + 1, 0));
     } catch (const std::bad_alloc&) {
-        snapshot = BodySnapshot();  // the new pane starts empty
+        snapshot = BodySnapshot(); // the new pane starts empty
         return;
     }
-    for (int r = 0; r < rows; ++r) mvwinchnstr(wbody, r, 0, snapshot.rows[static_cast<size_t>(r)].data(), cols);
+    for (int r = 0; r < rows; ++r)
+        mvwinchnstr(wbody, r, 0, snapshot.rows[static_cast<size_t>(r)].data(), cols);
     wmove(wbody, snapshot.cursor_y, snapshot.cursor_x);
     snapshot.valid = true;
 }
@@ -59,7 +63,8 @@ void restore_snapshot() {
     for (int r = first; r < count && r - first < height; ++r) {
         std::vector<chtype>& row = snapshot.rows[static_cast<size_t>(r)];
         int length = 0;
-        while (length < static_cast<int>(row.size()) && row[static_cast<size_t>(length)] != 0) ++length;
+        while (length < static_cast<int>(row.size()) && row[static_cast<size_t>(length)] != 0)
+            ++length;
         mvwaddchnstr(wbody, r - first, 0, row.data(), std::min(length, width));
     }
     wmove(wbody, snapshot.cursor_y - first, std::min(snapshot.cursor_x, width - 1));
@@ -93,15 +98,21 @@ void watch_resizes() {
     struct sigaction action {};
     action.sa_handler = on_window_change;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no restart: a resize ends the wait for a key at once
+    action.sa_flags = 0; // no restart: a resize ends the wait for a key at once
     sigaction(SIGWINCH, &action, nullptr);
 }
 
-bool resize_pending() { return resized != 0; }
+bool resize_pending() {
+    return resized != 0;
+}
 
-bool screen_too_small() { return too_small; }
+bool screen_too_small() {
+    return too_small;
+}
 
-unsigned layout_generation() { return generation; }
+unsigned layout_generation() {
+    return generation;
+}
 
 void forget_body_snapshot() {
     snapshot = BodySnapshot();
@@ -112,7 +123,7 @@ void hold_body_text(const char* text) {
     try {
         held_text += text;
     } catch (const std::bad_alloc&) {
-        held_text.clear();  // older text goes first
+        held_text.clear(); // older text goes first
         return;
     }
     if (held_text.size() > held_limit) {
@@ -172,7 +183,8 @@ bool handle_resize() {
     take_snapshot();
     delete_panes();
     struct winsize size {};
-    if ((ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 || ioctl(STDIN_FILENO, TIOCGWINSZ, &size) == 0) &&
+    if ((ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ||
+         ioctl(STDIN_FILENO, TIOCGWINSZ, &size) == 0) &&
         size.ws_row > 0 && size.ws_col > 0)
         resize_term(size.ws_row, size.ws_col);
     clearok(curscr, TRUE);

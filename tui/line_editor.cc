@@ -60,8 +60,10 @@ void LineEditor::erase_before_cursor() {
 
 void LineEditor::erase_word() {
     int start = cursor_;
-    while (start > 0 && text_[static_cast<size_t>(start - 1)] == ' ') --start;
-    while (start > 0 && text_[static_cast<size_t>(start - 1)] != ' ') --start;
+    while (start > 0 && text_[static_cast<size_t>(start - 1)] == ' ')
+        --start;
+    while (start > 0 && text_[static_cast<size_t>(start - 1)] != ' ')
+        --start;
     text_.erase(static_cast<size_t>(start), static_cast<size_t>(cursor_ - start));
     cursor_ = start;
 }

@@ -9,7 +9,7 @@ namespace editor_keys {
 constexpr int none = -1;
 constexpr int tab = 9;
 constexpr int enter = 10;
-constexpr int word_erase = 23;  // Ctrl-W
+constexpr int word_erase = 23; // Ctrl-W
 constexpr int esc = 27;
 constexpr int down = 0402;
 constexpr int up = 0403;
@@ -22,10 +22,10 @@ constexpr int exit_insert = 0514;
 class LineEditor {
   public:
     enum class Outcome {
-        keep_editing,  // the key was used or ignored
-        mode_changed,  // insert mode toggled: the cursor shape should change
-        finished,      // Enter, Up or Down: the text stays as edited
-        cancelled,     // Esc: the text is back to what it was at the start
+        keep_editing, // the key was used or ignored
+        mode_changed, // insert mode toggled: the cursor shape should change
+        finished,     // Enter, Up or Down: the text stays as edited
+        cancelled,    // Esc: the text is back to what it was at the start
     };
 
     // Starts editing `text` (cut to the field) in a field `field` columns wide, which holds at

@@ -95,12 +95,15 @@ void repaintmainmenu(int width, const menu* mp) {
     if (!wmain) return;
     int n = 0;
     menudim(mp, &n, nullptr);
-    for (int i = 0; i < n; ++i) draw_entry(wmain, 0, i * width, mp[i].label, width, 0);
+    for (int i = 0; i < n; ++i)
+        draw_entry(wmain, 0, i * width, mp[i].label, width, 0);
     touchwin(wmain);
     refresh_pane(wmain);
 }
 
-void mainhelp() { statusmsg("Use arrow keys and Enter to select"); }
+void mainhelp() {
+    statusmsg("Use arrow keys and Enter to select");
+}
 
 void redraw_bar() {
     if (!bar.table || !wmain) return;

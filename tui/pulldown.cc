@@ -70,7 +70,7 @@ void domenu(const menu* mp) {
         if (key == -1) key = waitforkey();
         switch (key) {
         case 10:
-            set_overlay(nullptr);  // the box is off the screen while its command runs
+            set_overlay(nullptr); // the box is off the screen while its command runs
             if (box.window) uncover(box.top, box.rows);
             setmenupos(box.window ? box.top + 1 : y + 1, box.window ? box.left + 1 : x + 1);
             rmerror();
@@ -101,10 +101,10 @@ void domenu(const menu* mp) {
             break;
         case KEY_LEFT:
         case KEY_RIGHT:
-            stopped = true;  // the key stays pending for the menu that opened this one
+            stopped = true; // the key stays pending for the menu that opened this one
             break;
         case KEY_RESIZE:
-            key = -1;  // the next pass places the box for the new layout
+            key = -1; // the next pass places the box for the new layout
             break;
         default: {
             int match = find_hotkey(mp, n, selected, key);

@@ -54,7 +54,9 @@ void rmstatus() {
     rmline(wstat, 1);
 }
 
-void show_error_line(const char* text) { put_line(wstat, 0, text); }
+void show_error_line(const char* text) {
+    put_line(wstat, 0, text);
+}
 
 pane_texts last_pane_texts() {
     return {title_text, status_text, error_text};
@@ -87,11 +89,17 @@ void clsbody() {
     wmove(wbody, 0, 0);
 }
 
-int bodylen() { return wbody ? getmaxy(wbody) : -1; }
+int bodylen() {
+    return wbody ? getmaxy(wbody) : -1;
+}
 
-WINDOW* bodywin() { return wbody; }
+WINDOW* bodywin() {
+    return wbody;
+}
 
-void DoExit() { quit = true; }
+void DoExit() {
+    quit = true;
+}
 
 void cleanup() {
     if (!incurses) return;
@@ -109,13 +117,15 @@ void cleanup() {
 
 namespace {
 
-const ui_backend curses_backend = {curses_body, curses_status, curses_error,
-                                   curses_title, curses_form,  curses_cancel_poll};
+const ui_backend curses_backend = {curses_body,  curses_status, curses_error,
+                                   curses_title, curses_form,   curses_cancel_poll};
 const ui_backend* previous_backend = nullptr;
 
 } // namespace
 
-void install_curses_backend() { previous_backend = set_ui_backend(&curses_backend); }
+void install_curses_backend() {
+    previous_backend = set_ui_backend(&curses_backend);
+}
 
 void remove_curses_backend() {
     set_ui_backend(previous_backend);

@@ -70,8 +70,10 @@ void catch_signal(int sig, bool only_if_default) {
 
 void install_fatal_signal_handlers() {
     have_original_modes = tcgetattr(STDIN_FILENO, &original_modes) == 0;
-    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT}) catch_signal(sig, false);
-    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) catch_signal(sig, true);
+    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
+        catch_signal(sig, false);
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        catch_signal(sig, true);
 }
 
 void startmenu(const menu* mp, const char* title) {

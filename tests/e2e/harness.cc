@@ -52,13 +52,20 @@ int curses_color(const VTermColor& color, bool foreground) {
 
 const std::map<std::string, VTermKey>& named_keys() {
     static const std::map<std::string, VTermKey> keys = {
-        {"Up", VTERM_KEY_UP},         {"Down", VTERM_KEY_DOWN},
-        {"Left", VTERM_KEY_LEFT},     {"Right", VTERM_KEY_RIGHT},
-        {"Enter", VTERM_KEY_ENTER},   {"Esc", VTERM_KEY_ESCAPE},
-        {"Tab", VTERM_KEY_TAB},       {"Insert", VTERM_KEY_INS},
-        {"Delete", VTERM_KEY_DEL},    {"Home", VTERM_KEY_HOME},
-        {"End", VTERM_KEY_END},       {"PageUp", VTERM_KEY_PAGEUP},
-        {"PageDown", VTERM_KEY_PAGEDOWN}, {"Backspace", VTERM_KEY_BACKSPACE},
+        {"Up", VTERM_KEY_UP},
+        {"Down", VTERM_KEY_DOWN},
+        {"Left", VTERM_KEY_LEFT},
+        {"Right", VTERM_KEY_RIGHT},
+        {"Enter", VTERM_KEY_ENTER},
+        {"Esc", VTERM_KEY_ESCAPE},
+        {"Tab", VTERM_KEY_TAB},
+        {"Insert", VTERM_KEY_INS},
+        {"Delete", VTERM_KEY_DEL},
+        {"Home", VTERM_KEY_HOME},
+        {"End", VTERM_KEY_END},
+        {"PageUp", VTERM_KEY_PAGEUP},
+        {"PageDown", VTERM_KEY_PAGEDOWN},
+        {"Backspace", VTERM_KEY_BACKSPACE},
     };
     return keys;
 }
@@ -191,12 +198,13 @@ void Session::press(const std::string& key, int times) {
         } else if (key == "Space") {
             vterm_keyboard_unichar(vt_, ' ', VTERM_MOD_NONE);
         } else if ((key == "Erase" || key == "Kill") && tcgetattr(master_, &modes) == 0) {
-            send_bytes(std::string(1, static_cast<char>(
-                                          modes.c_cc[key == "Erase" ? VERASE : VKILL])));
+            send_bytes(
+                std::string(1, static_cast<char>(modes.c_cc[key == "Erase" ? VERASE : VKILL])));
         } else if (key.size() == 3 && key.compare(0, 2, "C-") == 0 && isalpha(key[2])) {
             send_bytes(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
         } else if (key.size() >= 2 && key[0] == 'F' && atoi(key.c_str() + 1) > 0) {
-            vterm_keyboard_key(vt_, static_cast<VTermKey>(VTERM_KEY_FUNCTION(atoi(key.c_str() + 1))),
+            vterm_keyboard_key(vt_,
+                               static_cast<VTermKey>(VTERM_KEY_FUNCTION(atoi(key.c_str() + 1))),
                                VTERM_MOD_NONE);
         } else if (key.size() == 1) {
             send_bytes(key);
@@ -208,7 +216,9 @@ void Session::press(const std::string& key, int times) {
     }
 }
 
-void Session::type(const std::string& text) { send_bytes(text); }
+void Session::type(const std::string& text) {
+    send_bytes(text);
+}
 
 bool Session::read_some(int wait_ms) {
     if (master_ < 0) return false;
@@ -224,7 +234,7 @@ bool Session::read_some(int wait_ms) {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
-        break;  // EAGAIN: drained; EIO or 0: the program closed the terminal
+        break; // EAGAIN: drained; EIO or 0: the program closed the terminal
     }
     if (got) vterm_screen_flush_damage(screen_);
     return got;
@@ -239,7 +249,7 @@ void Session::feed(const char* bytes, size_t length) {
             escape_ += c;
             bool csi = escape_.size() >= 2 && escape_[1] == '[';
             if (escape_.size() == 2 && !csi) {
-                out += escape_;  // a two-byte or charset sequence: passed on as it comes
+                out += escape_; // a two-byte or charset sequence: passed on as it comes
                 escape_.clear();
             } else if (csi && escape_.size() > 2 && c >= 0x40 && c <= 0x7e) {
                 if (c == 'b' && last_graphic_ >= 0) {
@@ -290,7 +300,8 @@ void Session::reap(bool block) {
         if (condition()) {
             // The rest of the same update usually follows within a few milliseconds; take it
             // in too, so what the test looks at next is a whole screen.
-            for (int reads = 0; reads < 50 && read_some(30);) ++reads;
+            for (int reads = 0; reads < 50 && read_some(30);)
+                ++reads;
             reap(false);
             return ::testing::AssertionSuccess();
         }
@@ -303,15 +314,13 @@ void Session::reap(bool block) {
 }
 
 ::testing::AssertionResult Session::wait_for(const std::string& text, int timeout_ms) {
-    return wait_until([&] { return contains(text); }, "\"" + text + "\" on the screen",
-                      timeout_ms);
+    return wait_until([&] { return contains(text); }, "\"" + text + "\" on the screen", timeout_ms);
 }
 
 ::testing::AssertionResult Session::wait_for_row(int row_index, const std::string& text,
                                                  int timeout_ms) {
-    return wait_until(
-        [&] { return row(row_index).find(text) != std::string::npos; },
-        "\"" + text + "\" on row " + std::to_string(row_index), timeout_ms);
+    return wait_until([&] { return row(row_index).find(text) != std::string::npos; },
+                      "\"" + text + "\" on row " + std::to_string(row_index), timeout_ms);
 }
 
 ::testing::AssertionResult Session::settle(int quiet_ms, int timeout_ms) {
@@ -334,15 +343,19 @@ void Session::reap(bool block) {
 
 std::string Session::text_at(int row_index, int col, int length) const {
     std::string out;
-    for (int c = col; c < col + length && c < cols_; ++c) out += cell(row_index, c).text;
+    for (int c = col; c < col + length && c < cols_; ++c)
+        out += cell(row_index, c).text;
     return out;
 }
 
-std::string Session::row(int row_index) const { return text_at(row_index, 0, cols_); }
+std::string Session::row(int row_index) const {
+    return text_at(row_index, 0, cols_);
+}
 
 std::string Session::screen() const {
     std::string out;
-    for (int r = 0; r < rows_; ++r) out += row(r) + "\n";
+    for (int r = 0; r < rows_; ++r)
+        out += row(r) + "\n";
     return out;
 }
 
@@ -361,7 +374,8 @@ Cell Session::cell(int row_index, int col) const {
     if (!vterm_screen_get_cell(screen_, pos, &c)) return out;
     if (c.chars[0]) {
         out.text.clear();
-        for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i]; ++i) out.text += utf8(c.chars[i]);
+        for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i]; ++i)
+            out.text += utf8(c.chars[i]);
     }
     out.fg = curses_color(c.fg, true);
     out.bg = curses_color(c.bg, false);
@@ -401,7 +415,8 @@ void Session::signal(int sig) {
     int fd = slave_ >= 0 ? slave_ : master_;
     if (tcgetattr(fd, &modes) != 0)
         return ::testing::AssertionFailure() << "cannot read the pty modes: " << strerror(errno);
-    if (!(modes.c_lflag & ICANON)) return ::testing::AssertionFailure() << "pty not in canonical mode";
+    if (!(modes.c_lflag & ICANON))
+        return ::testing::AssertionFailure() << "pty not in canonical mode";
     if (!(modes.c_lflag & ECHO)) return ::testing::AssertionFailure() << "pty echo is off";
     if (!cursor_visible_) return ::testing::AssertionFailure() << "cursor left hidden";
     return ::testing::AssertionSuccess();
@@ -415,7 +430,8 @@ std::string Session::dump() const {
     for (int r = 0; r < rows_; ++r) {
         snprintf(label, sizeof label, "%3d|", r);
         std::string line = row(r);
-        while (!line.empty() && line.back() == ' ') line.pop_back();
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
         out += label + line + "\n";
     }
     return out;

@@ -51,16 +51,16 @@ std::string color_name(int color);
 struct Options {
     int rows = 24;
     int cols = 80;
-    std::string cwd;                   // working directory of the program (empty: inherited)
-    std::string locale = "C.UTF-8";    // LANG and LC_ALL of the program
+    std::string cwd;                // working directory of the program (empty: inherited)
+    std::string locale = "C.UTF-8"; // LANG and LC_ALL of the program
     std::string term = "xterm-256color";
-    std::vector<std::string> env;      // further "NAME=value" settings
+    std::vector<std::string> env; // further "NAME=value" settings
     std::string binary = STGC_BINARY;
-    int timeout_ms = 5000;             // default timeout of the waits
+    int timeout_ms = 5000; // default timeout of the waits
 };
 
 struct Cell {
-    std::string text;  // the character (UTF-8), " " when empty
+    std::string text; // the character (UTF-8), " " when empty
     int fg = default_color;
     int bg = default_color;
     bool bold = false;
@@ -88,8 +88,7 @@ class Session {
 
     // Waits until the screen shows `text` anywhere / on `row`, or the predicate holds.
     ::testing::AssertionResult wait_for(const std::string& text, int timeout_ms = -1);
-    ::testing::AssertionResult wait_for_row(int row, const std::string& text,
-                                            int timeout_ms = -1);
+    ::testing::AssertionResult wait_for_row(int row, const std::string& text, int timeout_ms = -1);
     ::testing::AssertionResult wait_until(const std::function<bool()>& condition,
                                           const std::string& what, int timeout_ms = -1);
     // Waits until the screen has not changed for `quiet_ms` (bounded by the timeout).
@@ -138,11 +137,11 @@ class Session {
     int rows_, cols_;
     pid_t pid_ = -1;
     int master_ = -1;
-    int slave_ = -1;  // kept open so the pty's modes can be read after the program ends
+    int slave_ = -1; // kept open so the pty's modes can be read after the program ends
     VTerm* vt_ = nullptr;
     VTermScreen* screen_ = nullptr;
     bool exited_ = false;
-    bool exit_expected_ = false;  // the test waited for the end or sent a signal
+    bool exit_expected_ = false; // the test waited for the end or sent a signal
     int exit_status_ = -1;
     bool altscreen_ = false;
     bool cursor_visible_ = true;
@@ -152,8 +151,8 @@ class Session {
     // libvterm 0.1.4 leaves the cursor in the pending-wrap state after a repeat (REP) that
     // ends one column before the right edge, so the next character lands on the next line;
     // the harness expands repeats into plain characters before the emulator sees them.
-    std::string escape_;      // an escape sequence still being received
-    int last_graphic_ = -1;   // the last printable byte, which REP repeats
+    std::string escape_;    // an escape sequence still being received
+    int last_graphic_ = -1; // the last printable byte, which REP repeats
 };
 
 } // namespace e2e
