@@ -49,6 +49,12 @@ WINDOW* open_form(const char* const* labels, int count, int longest, int field) 
     return form;
 }
 
+const char* refusal_message(const char* value, int field) {
+    if (edit_arguments_ok(value, field)) return "Error: the terminal is too small for this input\n";
+    if (!value || field < 1 || field > 255) return "Error: this input field cannot be edited\n";
+    return "Error: the text is too long for this input field\n";
+}
+
 void close_form(WINDOW* form, int body_y, int body_x) {
     int top = getbegy(form), rows = getmaxy(form);
     delwin(form);
@@ -105,9 +111,7 @@ int curses_form(const char* const* labels, char** values, int field) {
                 close_form(form, body_y, body_x);
                 // In the message pane, where it stays after the pull-down closes.
                 beep();
-                bodymsg(edit_arguments_ok(values[i], field)
-                            ? "Error: the terminal is too small for this input\n"
-                            : "Error: the text is too long for this input field\n");
+                bodymsg(refusal_message(values[i], field));
                 return 27;
             }
         }
