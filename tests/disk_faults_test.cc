@@ -1,0 +1,67 @@
+// File-system faults for the SVG plot and the Gerber/Excellon exports: a clear line, the
+// current code and geometry kept, and no existing file lost, whichever of two files fails.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "code/decoder.h"
+#include "code/runlist.h"
+#include "export/disk_commands.h"
+#include "export/disk_geometry.h"
+#include "tests/support/faults.h"
+#include "tests/support/test_support.h"
+
+using testing_support::ScriptedPrompts;
+
+namespace {
+
+const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
+
+std::string code_and_geometry() {
+    std::string out = format_runlist(global_stgc);
+    for (float d : geometry) {
+        char number[32];
+        std::snprintf(number, sizeof number, " %a", d);
+        out += number;
+    }
+    return out;
+}
+
+// The file the case is about is answered at prompt `faulty` (0 or 1) of a two-prompt command.
+faults::write_command two_files(const char* name, void (*command)(), int faulty) {
+    return {name,
+            [command, faulty](const std::string& path, const std::string& spare) {
+                ScriptedPrompts prompts;
+                prompts.answer(faulty == 0 ? path : spare);
+                prompts.answer(faulty == 0 ? spare : path);
+                command();
+            },
+            [faulty](const std::string&, const std::string& failure) {
+                if (failure.empty() || faulty == 0) return failure;
+                return failure + "The Gerber file was written, the Excellon file was not.\n";
+            }};
+}
+
+faults::write_command one_file(const char* name, void (*command)()) {
+    return {name,
+            [command](const std::string& path, const std::string&) {
+                ScriptedPrompts prompts;
+                prompts.answer(path);
+                command();
+            },
+            [](const std::string&, const std::string& failure) { return failure; }};
+}
+
+} // namespace
+
+TEST(DiskFaults, EveryExportReportsEveryFaultAndKeepsTheFiles) {
+    replace_global_stgc(make_runlist(known_good));
+    faults::expect_write_faults(one_file("SVG plot", sub_SVG), code_and_geometry);
+    faults::expect_write_faults(one_file("Gerber only", do_Gerb_0), code_and_geometry);
+    faults::expect_write_faults(two_files("Gerber of two", do_Gerb_3, 0), code_and_geometry);
+    faults::expect_write_faults(two_files("Excellon of two", do_Gerb_3, 1), code_and_geometry);
+    replace_global_stgc(nullptr);
+}

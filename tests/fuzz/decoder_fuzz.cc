@@ -1,0 +1,60 @@
+// Fuzzes the code text parser behind Load and Manual input: any bytes must give a run list
+// whose readers see the positive fields before the first empty or zero one, and the code file
+// text of that list must read back to the same list.
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "code/decoder.h"
+#include "code/runlist.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+// The fields between separators, each the number its digits spell (held at INT_MAX), cut
+// before the first field that is 0.
+std::vector<int> expected_runs(const std::string& text) {
+    std::vector<int> runs;
+    int64_t value = 0;
+    for (char c : text) {
+        if (c == ',' || c == ':' || c == ';') {
+            if (value == 0) return runs;
+            runs.push_back(static_cast<int>(value));
+            value = 0;
+        } else if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+            if (value > INT_MAX) value = INT_MAX;
+        }
+    }
+    if (value != 0) runs.push_back(static_cast<int>(value));
+    return runs;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The text ends at a NUL byte, as a loaded file's does.
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const std::string text = input.substr(0, input.find('\0'));
+    const std::vector<int> expected = expected_runs(text);
+
+    int* list = parse_runlist(text.c_str());
+    fuzz_check(runs_of(list) == expected, "the parsed run list is the fields before a zero", input);
+
+    const std::string saved = format_runlist(list);
+    fuzz_check(saved.find_first_not_of("0123456789,") == std::string::npos,
+               "the code file text holds only digits and commas", input);
+    fuzz_check(saved.empty() || (saved.front() != ',' && saved.back() != ','),
+               "the code file text has no separator at either end", input);
+    int* reread = parse_runlist(saved.c_str());
+    fuzz_check(runs_of(reread) == expected, "a saved run list loads back unchanged", input);
+    delete[] reread;
+    delete[] list;
+
+    fuzz_check(decoder(text.c_str()), "the parser installs a code", input);
+    fuzz_check(global_stgc != nullptr && runs_of(global_stgc) == expected,
+               "the installed code is the parsed run list", input);
+    return 0;
+}

@@ -1,0 +1,253 @@
+// Faults a user's machine brings: cases run in a forked child, so that a case cannot disturb
+// the next, and report the message-pane text and the state they left.
+// - File-system faults for the commands that write files: every command is run against the
+//   same list of bad destinations (a missing directory, a directory, a FIFO, no permission, a
+//   full disk, an empty name) and must report one clear line, keep the current code and
+//   geometry, and leave every existing file as it was. Cases about permissions run as the
+//   unprivileged user "nobody" when the tests run as root, for whom permission bits stop
+//   nothing.
+// - Memory: a child's address space can be held to what it uses now plus a little.
+#pragma once
+
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_support.h"
+
+// Address-space limits and the address sanitizer's shadow memory do not mix.
+#if defined(__SANITIZE_ADDRESS__)
+#define FAULTS_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FAULTS_UNDER_ASAN 1
+#endif
+#endif
+
+namespace faults {
+
+// A command that writes one file: `run` answers its prompts so that `path` is the file the
+// case is about (other files go to `spare`) and runs it; `report` is the message-pane text
+// expected when that file fails with the line `failure`.
+struct write_command {
+    const char* name;
+    std::function<void(const std::string& path, const std::string& spare)> run;
+    std::function<std::string(const std::string& path, const std::string& failure)> report;
+};
+
+// What the command must not change, as text (the current code, the geometry).
+using state_of = std::function<std::string()>;
+
+enum class privileges { kept, dropped };
+
+struct child_result {
+    bool ran = false;     // false: the child could not be started or did not finish
+    bool skipped = false; // the child could not drop its privileges
+    int exit_code = -1;   // the child's exit code, or 128 + the signal that ended it
+    std::string messages; // the message-pane text of the command
+    std::string state;    // state_of() after the command
+};
+
+// Runs `body` in a child (as nobody when `drop` is set and we are root) and returns the
+// message-pane text it produced and the state after it.
+inline child_result in_child(privileges drop, const state_of& state,
+                             const std::function<void()>& body) {
+    int channel[2];
+    child_result result;
+    if (pipe(channel) != 0) return result;
+    pid_t child = fork();
+    if (child < 0) return result;
+    if (child == 0) {
+        close(channel[0]);
+        if (drop == privileges::dropped && geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        std::string out;
+        {
+            testing_support::MessageLog log;
+            body();
+            out = log.body() + '\0' + state();
+        }
+        for (size_t done = 0; done < out.size();) {
+            ssize_t n = write(channel[1], out.data() + done, out.size() - done);
+            if (n <= 0) _exit(2);
+            done += static_cast<size_t>(n);
+        }
+        _exit(0);
+    }
+    close(channel[1]);
+    std::string out;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(channel[0], chunk, sizeof chunk)) > 0)
+        out.append(chunk, static_cast<size_t>(n));
+    close(channel[0]);
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return result;
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (result.exit_code == 3) {
+        result.skipped = true;
+        return result;
+    }
+    size_t split = out.find('\0');
+    if (result.exit_code != 0 || split == std::string::npos) return result;
+    result.ran = true;
+    result.messages = out.substr(0, split);
+    result.state = out.substr(split + 1);
+    return result;
+}
+
+// The names in a directory, sorted, one per line.
+inline std::string listing(const std::string& dir) {
+    std::string out;
+    testing_support::run_command("ls -A '" + dir + "'", &out);
+    return out;
+}
+
+inline const char* const cant_open = "Can't open file!\n";
+
+// Runs every fault case against `command` and checks the report, the state and the files.
+inline void expect_write_faults(const write_command& command, const state_of& state) {
+    SCOPED_TRACE(command.name);
+    testing_support::TempDir dir;
+    // Every user may enter and write it: the cases run as nobody make their files here.
+    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
+    // A second file that some commands write goes where it always succeeds.
+    const std::string spare = "/dev/null";
+    const std::string before = state();
+
+    auto run = [&](privileges drop, const std::string& path) {
+        child_result r = in_child(drop, state, [&] { command.run(path, spare); });
+        EXPECT_TRUE(r.ran || r.skipped) << "the command did not finish for " << path;
+        if (r.ran) {
+            EXPECT_EQ(r.state, before) << "the code or geometry changed for " << path;
+        }
+        return r;
+    };
+
+    // A regular file: the contents every other destination is compared with.
+    const std::string regular = dir.file("regular.out");
+    child_result written = run(privileges::kept, regular);
+    EXPECT_EQ(written.messages, command.report(regular, ""));
+    const std::string contents = testing_support::read_file(regular);
+    ASSERT_FALSE(contents.empty());
+
+    struct refusal {
+        const char* what;
+        std::string path;
+        privileges drop;
+    };
+    const std::string read_only = dir.file("read-only.out");
+    testing_support::write_file(read_only, "the user's file");
+    ASSERT_EQ(chmod(read_only.c_str(), 0444), 0);
+    const std::string locked_dir = dir.file("locked");
+    ASSERT_EQ(mkdir(locked_dir.c_str(), 0555), 0);
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    const refusal refusals[] = {
+        {"a missing directory", dir.file("no/such/dir.out"), privileges::kept},
+        {"a directory", dir.path(), privileges::kept},
+        {"a FIFO nobody reads", fifo, privileges::kept},
+        {"an empty name", "", privileges::kept},
+        {"a file without write permission", read_only, privileges::dropped},
+        {"a directory without write permission", locked_dir + "/new.out", privileges::dropped},
+    };
+    const std::string files = listing(dir.path());
+    for (const refusal& c : refusals) {
+        SCOPED_TRACE(c.what);
+        child_result r = run(c.drop, c.path);
+        if (r.skipped) continue;
+        EXPECT_EQ(r.messages, command.report(c.path, cant_open));
+        EXPECT_EQ(listing(dir.path()), files);
+    }
+    EXPECT_EQ(testing_support::read_file(read_only), "the user's file");
+    EXPECT_EQ(listing(locked_dir), "");
+
+    // A full device.
+    EXPECT_EQ(run(privileges::kept, "/dev/full").messages,
+              command.report("/dev/full", "Can't write file! (No space left on device)\n"));
+
+    // The disk fills up while an existing file is rewritten: the old file stays whole, with
+    // its permissions, and the temporary file is gone.
+    const std::string existing = dir.file("existing.out");
+    testing_support::write_file(existing, "the user's old file");
+    ASSERT_EQ(chmod(existing.c_str(), 0640), 0);
+    child_result full = in_child(privileges::kept, state, [&] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = {8, 8};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+        command.run(existing, spare);
+    });
+    ASSERT_TRUE(full.ran);
+    EXPECT_EQ(full.messages, command.report(existing, "Can't write file! (File too large)\n"));
+    EXPECT_EQ(full.state, before);
+    EXPECT_EQ(testing_support::read_file(existing), "the user's old file");
+    struct stat st;
+    ASSERT_EQ(stat(existing.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(listing(dir.path()), "existing.out\nlocked\npipe\nread-only.out\nregular.out\n");
+
+    // A FIFO that is read, and a writable file in a directory where no temporary file can
+    // be made, are written as they are. The pipe holds the whole file until it is read.
+    int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_GE(fcntl(reader, F_SETPIPE_SZ, 1 << 20), static_cast<int>(contents.size()));
+    child_result through_fifo = run(privileges::kept, fifo);
+    EXPECT_EQ(through_fifo.messages, command.report(fifo, ""));
+    std::string piped;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(reader, chunk, sizeof chunk)) > 0)
+        piped.append(chunk, static_cast<size_t>(n));
+    close(reader);
+    EXPECT_EQ(piped, contents);
+
+    const std::string in_locked = locked_dir + "/writable.out";
+    testing_support::write_file(in_locked, "old");
+    ASSERT_EQ(chmod(in_locked.c_str(), 0666), 0);
+    child_result truncated = run(privileges::dropped, in_locked);
+    if (!truncated.skipped) {
+        EXPECT_EQ(truncated.messages, command.report(in_locked, ""));
+        EXPECT_EQ(testing_support::read_file(in_locked), contents);
+    }
+}
+
+// The process's address space in bytes (0 if unknown).
+inline size_t address_space() {
+    long pages = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) return 0;
+    if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+    std::fclose(statm);
+    return static_cast<size_t>(pages) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// In a child: lets the address space grow by `extra` bytes at most (ends the child if the
+// limit cannot be set).
+inline void limit_address_space(size_t extra) {
+    size_t now = address_space();
+    struct rlimit limit = {now + extra, now + extra};
+    if (now == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+}
+
+// Runs `body` in a child inside `dir` (for names relative to it) and returns its messages.
+inline child_result in_directory(const std::string& dir, const state_of& state,
+                                 const std::function<void()>& body) {
+    return in_child(privileges::kept, state, [&] {
+        if (chdir(dir.c_str()) != 0) _exit(2);
+        body();
+    });
+}
+
+} // namespace faults
