@@ -39,10 +39,18 @@ attempt_result attempt_cycle(const stgc& tables, const std::vector<int>& cycle,
     bodymsg(line.c_str());
 
     cycle_edges edges;
-    list_cycle_edges(tables, cycle, edges);
     std::vector<int> choice;
     int sh = 0;
-    switch (choose_transitions(tables, edges, hint, work_limit, choice, sh)) {
+    choice_status chosen;
+    try {
+        list_cycle_edges(tables, cycle, edges);
+        chosen = choose_transitions(tables, edges, hint, work_limit, choice, sh);
+    } catch (const std::bad_alloc&) {
+        // The line waits for its verdict; the caller's error message needs a line of its own.
+        bodymsg("\n");
+        throw;
+    }
+    switch (chosen) {
     case choice_status::found:
         break;
     case choice_status::cancelled:
