@@ -1,4 +1,5 @@
 // The panes' globals, the fixed-position messages and the end of the screen.
+#include <cstdio>
 #include <new>
 #include <string>
 
@@ -101,6 +102,21 @@ void DoExit() {
     quit = true;
 }
 
+namespace {
+
+// Some terminals (those built on libvterm, as in Vim and Neovim) store the cursor's visibility
+// with the saved cursor. Curses saves the cursor around scrolling-region changes while it is
+// hidden, and leaving the alternate screen restores that saved state: a hidden cursor at the
+// shell prompt. Showing it once more after the main screen is back settles that.
+void show_cursor_again() {
+    const char* normal = tigetstr("cnorm");
+    if (!normal || normal == reinterpret_cast<const char*>(-1)) return;
+    fputs(normal, stdout);
+    fflush(stdout);
+}
+
+} // namespace
+
 void cleanup() {
     if (!incurses) return;
     flush_body();
@@ -111,6 +127,7 @@ void cleanup() {
     }
     curs_set(1);
     endwin();
+    show_cursor_again();
     incurses = false;
     remove_curses_backend();
 }

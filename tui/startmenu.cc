@@ -1,4 +1,4 @@
-// Start-up of the screen and the terminal's restoration on fatal signals.
+// Start-up of the screen, the terminal's restoration on fatal signals and the interrupt keys.
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -23,7 +23,8 @@ constexpr int esc_delay_ms = 100;
 
 void remember_restore_sequence() {
     restore_length = 0;
-    const char* names[] = {"sgr0", "cnorm", "rmkx", "rmcup"};
+    // The cursor is shown again after the main screen is back (see cleanup).
+    const char* names[] = {"sgr0", "cnorm", "rmkx", "rmcup", "cnorm"};
     for (const char* name : names) {
         char* value = tigetstr(name);
         if (!value || value == reinterpret_cast<char*>(-1)) continue;
@@ -54,6 +55,30 @@ void on_fatal_signal(int sig) {
     raise(sig);
 }
 
+// Ctrl-C and Ctrl-\ are ignored: a stray key must not end the program and lose the current
+// code; File -> Exit is the way out. They stay ignored after the screen is gone, so a Ctrl-C
+// typed while the program ends after Exit cannot turn a clean end into a killed one.
+void ignore_interrupt_keys() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGINT, &ignore, nullptr);
+    sigaction(SIGQUIT, &ignore, nullptr);
+}
+
+// The terminal's interrupt and quit characters are switched off as well: a terminal that
+// raises the signal also throws away the keys typed ahead and the screen output still on its
+// way, which would leave the screen differing from what curses believes it shows.
+void switch_off_interrupt_characters() {
+    struct termios modes;
+    if (tcgetattr(STDIN_FILENO, &modes) != 0) return;
+    modes.c_cc[VINTR] = _POSIX_VDISABLE;
+    modes.c_cc[VQUIT] = _POSIX_VDISABLE;
+    // Curses' later mode changes (half-delay, resuming after Ctrl-Z) start from the program
+    // mode it saved, so that mode is saved again; leaving curses restores the user's modes.
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &modes) == 0) def_prog_mode();
+}
+
 void catch_signal(int sig, bool only_if_default) {
     struct sigaction current {};
     if (only_if_default) {
@@ -70,15 +95,17 @@ void catch_signal(int sig, bool only_if_default) {
 
 void install_fatal_signal_handlers() {
     have_original_modes = tcgetattr(STDIN_FILENO, &original_modes) == 0;
-    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT})
+    for (int sig : {SIGTERM, SIGHUP})
         catch_signal(sig, false);
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
         catch_signal(sig, true);
 }
 
 void startmenu(const menu* mp, const char* title) {
-    // Installed before curses starts, so curses keeps its hands off these signals.
+    // Installed before curses starts, so curses keeps its hands off these signals. Ctrl-Z keeps
+    // curses' own handling: the screen is put away and comes back on resume.
     install_fatal_signal_handlers();
+    ignore_interrupt_keys();
     watch_resizes();
     initscr();
     incurses = true;
@@ -99,6 +126,7 @@ void startmenu(const menu* mp, const char* title) {
     if (wtitl) leaveok(wtitl, TRUE);
     if (wmain) leaveok(wmain, TRUE);
     if (wstat) leaveok(wstat, TRUE);
+    switch_off_interrupt_characters();
     mainmenu(mp);
     cleanup();
 }
