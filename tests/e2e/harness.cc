@@ -411,6 +411,13 @@ void Session::signal(int sig) {
 ::testing::AssertionResult Session::terminal_restored() const {
     if (altscreen_)
         return ::testing::AssertionFailure() << "the program did not leave the alternate screen";
+    ::testing::AssertionResult modes = modes_restored();
+    if (!modes) return modes;
+    if (!cursor_visible_) return ::testing::AssertionFailure() << "cursor left hidden";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Session::modes_restored() const {
     struct termios modes;
     int fd = slave_ >= 0 ? slave_ : master_;
     if (tcgetattr(fd, &modes) != 0)
@@ -418,7 +425,6 @@ void Session::signal(int sig) {
     if (!(modes.c_lflag & ICANON))
         return ::testing::AssertionFailure() << "pty not in canonical mode";
     if (!(modes.c_lflag & ECHO)) return ::testing::AssertionFailure() << "pty echo is off";
-    if (!cursor_visible_) return ::testing::AssertionFailure() << "cursor left hidden";
     return ::testing::AssertionSuccess();
 }
 

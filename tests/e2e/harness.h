@@ -124,6 +124,9 @@ class Session {
     int exit_status() const { return exit_status_; }
     // The program left the alternate screen and the pty is back in canonical mode with echo.
     ::testing::AssertionResult terminal_restored() const;
+    // Only the pty's modes: canonical with echo. For a program that ended while keys were still
+    // being sent: the line discipline's Ctrl-C throws away output the emulator has not read.
+    ::testing::AssertionResult modes_restored() const;
     bool in_alternate_screen() const { return altscreen_; }
 
   private:
