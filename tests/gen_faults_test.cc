@@ -52,13 +52,14 @@ TEST(GenFaults, GenerationWithoutMemoryKeepsTheCodeAndReleasesTheTables) {
         SCOPED_TRACE(l.error);
         replace_global_stgc(make_runlist(known_good));
         const std::string before = code_and_tables();
-        faults::child_result r = faults::in_child(faults::privileges::kept, code_and_tables, [&] {
-            faults::limit_address_space(l.extra);
-            generate("20");
-            // Then the program goes on: a smaller code is generated and installed.
-            if (code_and_tables() != before) _exit(4);
-            generate("4");
-        });
+        faults::child_result r =
+            faults::in_child(faults::privileges::kept, "", code_and_tables, [&] {
+                faults::limit_address_space(l.extra);
+                generate("20");
+                // Then the program goes on: a smaller code is generated and installed.
+                if (code_and_tables() != before) _exit(4);
+                generate("4");
+            });
         ASSERT_TRUE(r.ran) << "exit code " << r.exit_code;
         // The error stands on a line of its own; the next generation lists its code.
         EXPECT_NE(r.messages.find(std::string("\n") + l.error + "\n"), std::string::npos);

@@ -49,34 +49,35 @@ TEST(TableFaults, TwentyHeadTableWithoutMemoryIsReportedAndReleased) {
     const std::vector<int> twenty_heads = {3, 37};
     replace_global_stgc(make_runlist(twenty_heads));
     testing_support::TempDir dir;
-    const std::string big = dir.file("twenty.asm"), small = dir.file("small.asm");
-    faults::child_result r = faults::in_child(faults::privileges::kept, current_code, [&] {
-        faults::limit_address_space(size_t{6} << 20);
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            size_t before = mallinfo2().uordblks;
-            testing_support::ScriptedPrompts prompts;
-            prompts.answer(big);
-            sub_ASM();
-            // What the table took is given back.
-            if (mallinfo2().uordblks > before + (size_t{64} << 10)) _exit(4);
-        }
-        // The program goes on: a smaller table still fits.
-        int* twenty = global_stgc;
-        global_stgc = make_runlist(known_good);
-        {
-            testing_support::ScriptedPrompts prompts;
-            prompts.answer(small);
-            sub_ASM();
-        }
-        replace_global_stgc(twenty);
-    });
+    const std::string big = "twenty.asm", small = "small.asm";
+    faults::child_result r =
+        faults::in_child(faults::privileges::kept, dir.path(), current_code, [&] {
+            faults::limit_address_space(size_t{6} << 20);
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                size_t before = mallinfo2().uordblks;
+                testing_support::ScriptedPrompts prompts;
+                prompts.answer(big);
+                sub_ASM();
+                // What the table took is given back.
+                if (mallinfo2().uordblks > before + (size_t{64} << 10)) _exit(4);
+            }
+            // The program goes on: a smaller table still fits.
+            int* twenty = global_stgc;
+            global_stgc = make_runlist(known_good);
+            {
+                testing_support::ScriptedPrompts prompts;
+                prompts.answer(small);
+                sub_ASM();
+            }
+            replace_global_stgc(twenty);
+        });
     ASSERT_TRUE(r.ran) << "exit code " << r.exit_code;
     const std::string refused = "Quality = 40, Number of cogs = 2\nNumber of heads = 20\n"
                                 "ERROR: Not enough memory for the table!\n";
     EXPECT_EQ(r.messages, refused + refused + refused + informational);
     EXPECT_EQ(r.state, "3,37");
-    EXPECT_FALSE(testing_support::file_exists(big));
-    EXPECT_EQ(testing_support::read_file(small).substr(0, 4), ".db ");
+    EXPECT_FALSE(testing_support::file_exists(dir.file(big)));
+    EXPECT_EQ(testing_support::read_file(dir.file(small)).substr(0, 4), ".db ");
     replace_global_stgc(nullptr);
 }
 #endif

@@ -59,9 +59,12 @@ struct child_result {
     std::string state;    // state_of() after the command
 };
 
-// Runs `body` in a child (as nobody when `drop` is set and we are root) and returns the
-// message-pane text it produced and the state after it.
-inline child_result in_child(privileges drop, const state_of& state,
+// Runs `body` in a child (as nobody when `drop` is set and we are root), in directory `cwd`
+// when one is given, and returns the message-pane text it produced and the state after it.
+// Names relative to `cwd` keep the typed names short whatever $TMPDIR is. A child that
+// cannot become nobody, or as nobody cannot enter `cwd` (a private $TMPDIR), reports itself
+// skipped.
+inline child_result in_child(privileges drop, const std::string& cwd, const state_of& state,
                              const std::function<void()>& body) {
     int channel[2];
     child_result result;
@@ -70,9 +73,10 @@ inline child_result in_child(privileges drop, const state_of& state,
     if (child < 0) return result;
     if (child == 0) {
         close(channel[0]);
-        if (drop == privileges::dropped && geteuid() == 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+        const bool dropped = drop == privileges::dropped && geteuid() == 0;
+        if (dropped && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
             _exit(3);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(dropped ? 3 : 2);
         std::string out;
         {
             testing_support::MessageLog log;
@@ -97,6 +101,7 @@ inline child_result in_child(privileges drop, const state_of& state,
     if (waitpid(child, &status, 0) != child) return result;
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     if (result.exit_code == 3) {
+        std::fprintf(stderr, "note: a case for an unprivileged user was skipped\n");
         result.skipped = true;
         return result;
     }
@@ -127,41 +132,43 @@ inline void expect_write_faults(const write_command& command, const state_of& st
     const std::string spare = "/dev/null";
     const std::string before = state();
 
+    // Runs the command with `path` (relative to the directory) in a child.
     auto run = [&](privileges drop, const std::string& path) {
-        child_result r = in_child(drop, state, [&] { command.run(path, spare); });
+        child_result r = in_child(drop, dir.path(), state, [&] { command.run(path, spare); });
         EXPECT_TRUE(r.ran || r.skipped) << "the command did not finish for " << path;
         if (r.ran) {
             EXPECT_EQ(r.state, before) << "the code or geometry changed for " << path;
         }
         return r;
     };
+    auto file = [&](const std::string& name) { return testing_support::read_file(dir.file(name)); };
 
     // A regular file: the contents every other destination is compared with.
-    const std::string regular = dir.file("regular.out");
-    child_result written = run(privileges::kept, regular);
-    EXPECT_EQ(written.messages, command.report(regular, ""));
-    const std::string contents = testing_support::read_file(regular);
+    EXPECT_EQ(run(privileges::kept, "regular.out").messages, command.report("regular.out", ""));
+    const std::string contents = file("regular.out");
     ASSERT_FALSE(contents.empty());
+    // The longest name the 50-wide prompt takes.
+    const std::string long_name = std::string(45, 'n') + ".out";
+    EXPECT_EQ(run(privileges::kept, long_name).messages, command.report(long_name, ""));
+    EXPECT_EQ(file(long_name), contents);
+    unlink(dir.file(long_name).c_str());
 
+    testing_support::write_file(dir.file("read-only.out"), "the user's file");
+    ASSERT_EQ(chmod(dir.file("read-only.out").c_str(), 0444), 0);
+    ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0555), 0);
+    ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0666), 0);
     struct refusal {
         const char* what;
-        std::string path;
+        const char* path;
         privileges drop;
     };
-    const std::string read_only = dir.file("read-only.out");
-    testing_support::write_file(read_only, "the user's file");
-    ASSERT_EQ(chmod(read_only.c_str(), 0444), 0);
-    const std::string locked_dir = dir.file("locked");
-    ASSERT_EQ(mkdir(locked_dir.c_str(), 0555), 0);
-    const std::string fifo = dir.file("pipe");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
     const refusal refusals[] = {
-        {"a missing directory", dir.file("no/such/dir.out"), privileges::kept},
-        {"a directory", dir.path(), privileges::kept},
-        {"a FIFO nobody reads", fifo, privileges::kept},
+        {"a missing directory", "no/such/dir.out", privileges::kept},
+        {"a directory", ".", privileges::kept},
+        {"a FIFO nobody reads", "pipe", privileges::kept},
         {"an empty name", "", privileges::kept},
-        {"a file without write permission", read_only, privileges::dropped},
-        {"a directory without write permission", locked_dir + "/new.out", privileges::dropped},
+        {"a file without write permission", "read-only.out", privileges::dropped},
+        {"a directory without write permission", "locked/new.out", privileges::dropped},
     };
     const std::string files = listing(dir.path());
     for (const refusal& c : refusals) {
@@ -171,8 +178,8 @@ inline void expect_write_faults(const write_command& command, const state_of& st
         EXPECT_EQ(r.messages, command.report(c.path, cant_open));
         EXPECT_EQ(listing(dir.path()), files);
     }
-    EXPECT_EQ(testing_support::read_file(read_only), "the user's file");
-    EXPECT_EQ(listing(locked_dir), "");
+    EXPECT_EQ(file("read-only.out"), "the user's file");
+    EXPECT_EQ(listing(dir.file("locked")), "");
 
     // A full device.
     EXPECT_EQ(run(privileges::kept, "/dev/full").messages,
@@ -180,31 +187,30 @@ inline void expect_write_faults(const write_command& command, const state_of& st
 
     // The disk fills up while an existing file is rewritten: the old file stays whole, with
     // its permissions, and the temporary file is gone.
-    const std::string existing = dir.file("existing.out");
-    testing_support::write_file(existing, "the user's old file");
-    ASSERT_EQ(chmod(existing.c_str(), 0640), 0);
-    child_result full = in_child(privileges::kept, state, [&] {
+    testing_support::write_file(dir.file("existing.out"), "the user's old file");
+    ASSERT_EQ(chmod(dir.file("existing.out").c_str(), 0640), 0);
+    child_result full = in_child(privileges::kept, dir.path(), state, [&] {
         signal(SIGXFSZ, SIG_IGN);
         struct rlimit limit = {8, 8};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
-        command.run(existing, spare);
+        command.run("existing.out", spare);
     });
     ASSERT_TRUE(full.ran);
-    EXPECT_EQ(full.messages, command.report(existing, "Can't write file! (File too large)\n"));
+    EXPECT_EQ(full.messages,
+              command.report("existing.out", "Can't write file! (File too large)\n"));
     EXPECT_EQ(full.state, before);
-    EXPECT_EQ(testing_support::read_file(existing), "the user's old file");
+    EXPECT_EQ(file("existing.out"), "the user's old file");
     struct stat st;
-    ASSERT_EQ(stat(existing.c_str(), &st), 0);
+    ASSERT_EQ(stat(dir.file("existing.out").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(listing(dir.path()), "existing.out\nlocked\npipe\nread-only.out\nregular.out\n");
 
     // A FIFO that is read, and a writable file in a directory where no temporary file can
     // be made, are written as they are. The pipe holds the whole file until it is read.
-    int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    int reader = open(dir.file("pipe").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     ASSERT_GE(fcntl(reader, F_SETPIPE_SZ, 1 << 20), static_cast<int>(contents.size()));
-    child_result through_fifo = run(privileges::kept, fifo);
-    EXPECT_EQ(through_fifo.messages, command.report(fifo, ""));
+    EXPECT_EQ(run(privileges::kept, "pipe").messages, command.report("pipe", ""));
     std::string piped;
     char chunk[4096];
     ssize_t n;
@@ -213,13 +219,12 @@ inline void expect_write_faults(const write_command& command, const state_of& st
     close(reader);
     EXPECT_EQ(piped, contents);
 
-    const std::string in_locked = locked_dir + "/writable.out";
-    testing_support::write_file(in_locked, "old");
-    ASSERT_EQ(chmod(in_locked.c_str(), 0666), 0);
-    child_result truncated = run(privileges::dropped, in_locked);
+    testing_support::write_file(dir.file("locked/writable.out"), "old");
+    ASSERT_EQ(chmod(dir.file("locked/writable.out").c_str(), 0666), 0);
+    child_result truncated = run(privileges::dropped, "locked/writable.out");
     if (!truncated.skipped) {
-        EXPECT_EQ(truncated.messages, command.report(in_locked, ""));
-        EXPECT_EQ(testing_support::read_file(in_locked), contents);
+        EXPECT_EQ(truncated.messages, command.report("locked/writable.out", ""));
+        EXPECT_EQ(file("locked/writable.out"), contents);
     }
 }
 
@@ -239,15 +244,6 @@ inline void limit_address_space(size_t extra) {
     size_t now = address_space();
     struct rlimit limit = {now + extra, now + extra};
     if (now == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
-}
-
-// Runs `body` in a child inside `dir` (for names relative to it) and returns its messages.
-inline child_result in_directory(const std::string& dir, const state_of& state,
-                                 const std::function<void()>& body) {
-    return in_child(privileges::kept, state, [&] {
-        if (chdir(dir.c_str()) != 0) _exit(2);
-        body();
-    });
 }
 
 } // namespace faults
