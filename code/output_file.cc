@@ -96,6 +96,9 @@ output_result write_output_file(const char* path_text, const std::string& conten
 
     struct stat st;
     bool exists = stat(path.c_str(), &st) == 0;
+    // Only a missing file may be created; a loop of links (or a path that cannot be searched)
+    // must not be replaced by a new file.
+    if (!exists && errno != ENOENT) return failure(false, errno);
     if (exists && S_ISDIR(st.st_mode)) return failure(false, EISDIR);
     if (exists && !S_ISREG(st.st_mode)) return write_in_place(path, contents);
     if (exists && access(path.c_str(), W_OK) != 0) return failure(false, errno);

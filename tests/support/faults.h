@@ -157,6 +157,8 @@ inline void expect_write_faults(const write_command& command, const state_of& st
     ASSERT_EQ(chmod(dir.file("read-only.out").c_str(), 0444), 0);
     ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0555), 0);
     ASSERT_EQ(mkfifo(dir.file("pipe").c_str(), 0666), 0);
+    ASSERT_EQ(symlink("loop-back", dir.file("loop").c_str()), 0);
+    ASSERT_EQ(symlink("loop", dir.file("loop-back").c_str()), 0);
     struct refusal {
         const char* what;
         const char* path;
@@ -167,6 +169,7 @@ inline void expect_write_faults(const write_command& command, const state_of& st
         {"a directory", ".", privileges::kept},
         {"a FIFO nobody reads", "pipe", privileges::kept},
         {"an empty name", "", privileges::kept},
+        {"a loop of symbolic links", "loop", privileges::kept},
         {"a file without write permission", "read-only.out", privileges::dropped},
         {"a directory without write permission", "locked/new.out", privileges::dropped},
     };
@@ -203,7 +206,8 @@ inline void expect_write_faults(const write_command& command, const state_of& st
     struct stat st;
     ASSERT_EQ(stat(dir.file("existing.out").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(listing(dir.path()), "existing.out\nlocked\npipe\nread-only.out\nregular.out\n");
+    EXPECT_EQ(listing(dir.path()),
+              "existing.out\nlocked\nloop\nloop-back\npipe\nread-only.out\nregular.out\n");
 
     // A FIFO that is read, and a writable file in a directory where no temporary file can
     // be made, are written as they are. The pipe holds the whole file until it is read.
