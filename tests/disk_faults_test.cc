@@ -65,3 +65,28 @@ TEST(DiskFaults, EveryExportReportsEveryFaultAndKeepsTheFiles) {
     faults::expect_write_faults(two_files("Excellon of two", do_Gerb_3, 1), code_and_geometry);
     replace_global_stgc(nullptr);
 }
+
+#ifndef FAULTS_UNDER_ASAN
+TEST(DiskFaults, DrawingsThatDoNotFitMemoryAreReportedAndTheFilesKept) {
+    // 200000 runs: each drawing takes megabytes, more than the child may have.
+    replace_global_stgc(make_runlist(std::vector<int>(200000, 1)));
+    testing_support::TempDir dir;
+    testing_support::write_file(dir.file("disk.svg"), "old drawing");
+    testing_support::write_file(dir.file("disk.grb"), "old outline");
+    const std::string before = code_and_geometry();
+    faults::child_result r =
+        faults::in_child(faults::privileges::kept, dir.path(), code_and_geometry, [&] {
+            faults::limit_address_space(size_t{2} << 20);
+            one_file("SVG plot", sub_SVG).run("disk.svg", "");
+            two_files("Gerber", do_Gerb_1, 0).run("disk.grb", "disk.drl");
+        });
+    ASSERT_TRUE(r.ran) << "exit code " << r.exit_code;
+    const std::string refused = "Error: not enough memory for this file; nothing written\n";
+    EXPECT_EQ(r.messages, refused + refused);
+    EXPECT_EQ(r.state, before);
+    EXPECT_EQ(faults::listing(dir.path()), "disk.grb\ndisk.svg\n");
+    EXPECT_EQ(testing_support::read_file(dir.file("disk.svg")), "old drawing");
+    EXPECT_EQ(testing_support::read_file(dir.file("disk.grb")), "old outline");
+    replace_global_stgc(nullptr);
+}
+#endif
