@@ -2,7 +2,7 @@
 // the next, and report the message-pane text and the state they left.
 // - File-system faults for the commands that write files: every command is run against the
 //   same list of bad destinations (a missing directory, a directory, a FIFO, no permission, a
-//   full disk, an empty name) and must report one clear line, keep the current code and
+//   full disk, an empty name, a loop of links) and must report one clear line, keep the code and
 //   geometry, and leave every existing file as it was. Cases about permissions run as the
 //   unprivileged user "nobody" when the tests run as root, for whom permission bits stop
 //   nothing.
@@ -53,7 +53,7 @@ enum class privileges { kept, dropped };
 
 struct child_result {
     bool ran = false;     // false: the child could not be started or did not finish
-    bool skipped = false; // the child could not drop its privileges
+    bool skipped = false; // as nobody the child could not run (see in_child)
     int exit_code = -1;   // the child's exit code, or 128 + the signal that ended it
     std::string messages; // the message-pane text of the command
     std::string state;    // state_of() after the command
@@ -116,7 +116,7 @@ inline child_result in_child(privileges drop, const std::string& cwd, const stat
 // The names in a directory, sorted, one per line.
 inline std::string listing(const std::string& dir) {
     std::string out;
-    testing_support::run_command("ls -A '" + dir + "'", &out);
+    testing_support::run_command("LC_ALL=C ls -A '" + dir + "'", &out);
     return out;
 }
 
