@@ -70,14 +70,16 @@ class cycle_finder {
     bool rotate();
     bool start_reachable() const;
     unsigned parities(int x, int y) const;
-    bool exchange_for_residue(unsigned residues, std::vector<int>& closed);
+    bool exchange_for_residue(unsigned residues);
     void shorten();
 
     stgc& tables_;
     const int n_;
     const int m_;
     const int length_;
-    std::vector<int> path_; // alternating even and odd necklaces (nodes of the graph)
+    // Alternating even and odd necklaces (nodes of the graph); path_[0] is an even one and
+    // stays in place: rotations and exchanges only reorder what follows it.
+    std::vector<int> path_;
     std::vector<int> where_;
     const unsigned units_;
     long stall_ = 0;
@@ -159,7 +161,7 @@ unsigned cycle_finder::parities(int x, int y) const {
 // mostly keep its sum, and for even n always keep its parity unless the four joins they trade
 // carry an odd total, so look for such an exchange: drop the joins pa-pa+1 and pb-pb+1, add
 // pa-pb and pa+1-pb+1 (reversing the stretch between). Keeps the path closed.
-bool cycle_finder::exchange_for_residue(unsigned residues, std::vector<int>& closed) {
+bool cycle_finder::exchange_for_residue(unsigned residues) {
     const int len = length_;
     unsigned odd_residues = 0;
     for (int r = 1; r < n_; r += 2) odd_residues |= 1u << r;
@@ -188,8 +190,7 @@ bool cycle_finder::exchange_for_residue(unsigned residues, std::vector<int>& clo
             }
             ++checks;
             reverse_range(a1, b);
-            closed.assign(path_.begin(), path_.end());
-            if (walk_residues(tables_, closed) & units_) return true;
+            if (walk_residues(tables_, path_) & units_) return true;
             reverse_range(a1, b);
         }
     }
@@ -206,7 +207,6 @@ void cycle_finder::shorten() {
 cycle_status cycle_finder::run(std::vector<int>& evens, std::vector<int>& odds) {
     const long stall_limit = 4L * m_ + 64;
     half_edge out[32];
-    std::vector<int> closed;
     for (unsigned long step = 1;; ++step) {
         if ((step & 4095) == 0 && user_cancelled()) return cycle_status::cancelled;
         if (path_.empty()) push(rand() % tables_.even_count);
@@ -214,9 +214,8 @@ cycle_status cycle_finder::run(std::vector<int>& evens, std::vector<int>& odds) 
         const int end = path_.back();
 
         if (len == length_ && adjacent(end, path_[0])) {
-            closed.assign(path_.begin(), path_.end());
-            const unsigned residues = walk_residues(tables_, closed);
-            if ((residues & units_) || exchange_for_residue(residues, closed)) break;
+            const unsigned residues = walk_residues(tables_, path_);
+            if ((residues & units_) || exchange_for_residue(residues)) break;
             // Small changes keep the sum class of a cycle; grow a large part afresh.
             const std::size_t half = path_.size() / 2;
             truncate(static_cast<std::size_t>(rand()) % half);
@@ -259,10 +258,9 @@ cycle_status cycle_finder::run(std::vector<int>& evens, std::vector<int>& odds) 
 
     evens.clear();
     odds.clear();
-    const int first_even = path_[0] < tables_.even_count ? 0 : 1;
-    for (int k = first_even; k < length_ + first_even; k += 2) {
+    for (int k = 0; k < length_; k += 2) {
         evens.push_back(path_[k]);
-        odds.push_back(path_[(k + 1) % length_] - tables_.even_count);
+        odds.push_back(path_[k + 1] - tables_.even_count);
     }
     return cycle_status::found;
 }
@@ -270,16 +268,9 @@ cycle_status cycle_finder::run(std::vector<int>& evens, std::vector<int>& odds) 
 } // namespace
 
 cycle_status find_cycle(stgc& tables, int m, std::vector<int>& evens, std::vector<int>& odds) {
+    evens.clear();
+    odds.clear();
+    if (tables.heads < 2 || m < 2 || m > tables.even_count) return cycle_status::impossible;
     cycle_finder finder(tables, m);
     return finder.run(evens, odds);
-}
-
-unsigned cycle_residues(const stgc& tables, const std::vector<int>& evens,
-                        const std::vector<int>& odds) {
-    std::vector<int> nodes;
-    for (std::size_t d = 0; d < evens.size() && d < odds.size(); ++d) {
-        nodes.push_back(evens[d]);
-        nodes.push_back(tables.even_count + odds[d]);
-    }
-    return walk_residues(tables, nodes);
 }

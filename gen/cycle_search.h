@@ -10,12 +10,9 @@
 
 #include "gen/necklace.h"
 
-enum class cycle_status { found, cancelled };
+enum class cycle_status { found, cancelled, impossible };
 
-// Finds such a cycle for 2 <= m <= E using rand(): evens[d] is joined to evens[(d+1) mod m]
-// through odds[d] (indices into the two tables). Polls user_cancelled() while it works.
+// Finds such a cycle using rand(): evens[d] is joined to evens[(d+1) mod m] through odds[d]
+// (indices into the two tables). Polls user_cancelled() while it works. Impossible, at once,
+// unless 2 <= m <= E.
 cycle_status find_cycle(stgc& tables, int m, std::vector<int>& evens, std::vector<int>& odds);
-
-// The rotation sums (mod n, as a bit mask) that the closed cycle evens/odds can realise.
-unsigned cycle_residues(const stgc& tables, const std::vector<int>& evens,
-                        const std::vector<int>& odds);

@@ -21,7 +21,7 @@ void append_number(std::string& line, const char* format, int value) {
 
 // Enough for every cycle the random search hands over (they come with a valid choice); it
 // only stops a pathological cycle from holding the search.
-long long default_work_limit(int m) { return 4000LL * m + (1LL << 22); }
+long long default_work_limit(int m) { return 500LL * m + (1LL << 20); }
 
 } // namespace
 
@@ -117,17 +117,18 @@ bool stgc::process(int Q) {
             const int m = Q / (2 * n);
             std::vector<int> evens, odds, runs;
             attempt_result result = attempt_result::bad;
+            cycle_status cycles = cycle_status::found;
             while (result == attempt_result::bad) {
-                if (user_cancelled() ||
-                    find_cycle(*this, m, evens, odds) == cycle_status::cancelled) {
-                    result = attempt_result::cancelled;
-                    break;
-                }
+                cycles = user_cancelled() ? cycle_status::cancelled
+                                          : find_cycle(*this, m, evens, odds);
+                if (cycles != cycle_status::found) break;
                 result = attempt_cycle(*this, evens, odds, default_work_limit(m), runs);
             }
             if (result == attempt_result::good) {
                 replace_global_stgc(make_runlist(runs));
                 installed = true;
+            } else if (cycles == cycle_status::impossible) {
+                bodymsg("Error: No cycle of that length; the current code is unchanged.\n");
             } else {
                 bodymsg("Search cancelled: the current code is unchanged.\n");
             }
