@@ -41,6 +41,7 @@ void curses_body(const char* text) {
 
 bool curses_cancel_poll() {
     if (!incurses) return false;
+    handle_suspend();
     if (resize_pending()) handle_resize();
     flush_body();
     // Nothing typed: done without a single curses call. Otherwise read every pending key

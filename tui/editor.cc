@@ -69,6 +69,7 @@ int run_editor(WINDOW* win, LineEditor& editor, char* line, bool stop_on_resize)
     int c = -1;
     for (;;) {
         idle();
+        handle_suspend();
         if (stop_on_resize && resize_pending()) {
             c = KEY_RESIZE;
             break;

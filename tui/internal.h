@@ -81,3 +81,12 @@ bool curses_cancel_poll();
 
 // On termination and crash signals, puts the terminal back the way it was found first.
 void install_fatal_signal_handlers();
+
+// Ctrl-Z: install before curses starts (curses then leaves it alone), remove after the screen
+// is gone. handle_suspend, called where keys are read, puts the screen away, stops the program
+// and brings the screen back when it resumes; false when no Ctrl-Z came.
+void install_suspend_handling();
+void remove_suspend_handling();
+bool handle_suspend();
+// After leaving the screen: the terminal's cursor made visible once more.
+void show_cursor_again();

@@ -5,6 +5,7 @@
 #include "tui/internal.h"
 
 bool keypressed() {
+    handle_suspend();
     if (handle_resize()) {
         ch = KEY_RESIZE;
         return true;

@@ -102,8 +102,6 @@ void DoExit() {
     quit = true;
 }
 
-namespace {
-
 // Some terminals (those built on libvterm, as in Vim and Neovim) store the cursor's visibility
 // with the saved cursor. Curses saves the cursor around scrolling-region changes while it is
 // hidden, and leaving the alternate screen restores that saved state: a hidden cursor at the
@@ -114,8 +112,6 @@ void show_cursor_again() {
     fputs(normal, stdout);
     fflush(stdout);
 }
-
-} // namespace
 
 void cleanup() {
     if (!incurses) return;

@@ -102,10 +102,10 @@ void install_fatal_signal_handlers() {
 }
 
 void startmenu(const menu* mp, const char* title) {
-    // Installed before curses starts, so curses keeps its hands off these signals. Ctrl-Z keeps
-    // curses' own handling: the screen is put away and comes back on resume.
+    // Installed before curses starts, so curses keeps its hands off these signals.
     install_fatal_signal_handlers();
     ignore_interrupt_keys();
+    install_suspend_handling();
     watch_resizes();
     initscr();
     incurses = true;
@@ -129,4 +129,5 @@ void startmenu(const menu* mp, const char* title) {
     switch_off_interrupt_characters();
     mainmenu(mp);
     cleanup();
+    remove_suspend_handling();
 }
