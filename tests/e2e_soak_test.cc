@@ -92,9 +92,9 @@ class Storm {
         if (pick < 88) return raw(below(2) == 0 ? '\x03' : '\x1c'); // Ctrl-C, Ctrl-backslash
         if (pick < 97) {
             // Other control characters, Ctrl-Z included: the program runs in a process group
-            // of its own here, so the stop itself is dropped, but curses' handling (screen put
-            // away, brought back) runs. Ctrl-S and Ctrl-Q are the terminal's flow control, not
-            // keys the program sees: Ctrl-S would stop its output until a Ctrl-Q.
+            // no shell controls, so the stop itself is dropped, but the program's handling
+            // (screen put away, brought back) runs. Ctrl-S and Ctrl-Q are the terminal's flow
+            // control, not keys the program sees: Ctrl-S would stop its output until a Ctrl-Q.
             char c;
             do {
                 c = static_cast<char>(below(32));

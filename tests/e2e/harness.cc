@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -388,6 +389,12 @@ void Session::resize(int rows, int cols) {
     rows_ = rows;
     cols_ = cols;
     vterm_set_size(vt_, rows, cols);
+    // A resize resets the scrolling region, as in xterm. libvterm 0.1.4 keeps the old one, and
+    // a scroll the program sent for the old size then runs off the screen inside libvterm (a
+    // negative memmove). The region's reset homes the cursor, so it is put back.
+    std::string reset = "\033[r\033[" + std::to_string(std::min(cursor_row_, rows - 1) + 1) + ";" +
+                        std::to_string(std::min(cursor_col_, cols - 1) + 1) + "H";
+    vterm_input_write(vt_, reset.data(), reset.size());
     struct winsize size {};
     size.ws_row = static_cast<unsigned short>(rows);
     size.ws_col = static_cast<unsigned short>(cols);
