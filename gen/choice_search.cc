@@ -32,9 +32,8 @@ int mod(int value, int n) {
     return value < 0 ? value + n : value;
 }
 
-// Above this many rotation combinations of the remaining multi-rotation edges the coprime
-// condition is only checked against the sums the edges can reach when distinctness is ignored.
-constexpr long kExactCombinations = 256;
+// Nodes the exact repair may visit before it answers "unknown".
+constexpr long kRepairNodes = 4096;
 
 class chooser {
   public:
@@ -42,15 +41,16 @@ class chooser {
     choice_status run(const std::vector<int>& hint, std::vector<int>& choice, int& sh);
 
   private:
+    enum class repair { found, none, unknown };
+
     bool unit(int value) const { return (units_ >> mod(value, n_)) & 1u; }
+    bool stopped() const { return meter_.stop != choice_status::found; }
     bool initial_matching(const std::vector<int>& hint);
     bool take(int d, int u);
     void release(int d, int u);
-    enum class repair { found, none, unknown };
+    bool match_with_rotation(int e, int t);
     repair repair_rotations(int first, int base);
-    repair enumerate_rotations(std::size_t from, int first, int base);
-    bool switch_rotation(int e, int t);
-    bool try_rotations(std::size_t from, const std::vector<int>& picks);
+    repair branch(std::size_t i, int partial);
 
     const cycle_edges& edges_;
     const int n_;
@@ -58,11 +58,15 @@ class chooser {
     work_meter meter_;
     join_matching matching_;
     uint32_t units_ = 0;
-    std::vector<uint32_t> reach_;       // sums edges d..m-1 can reach, distinctness ignored
-    std::vector<int> fixed_sum_;        // rotations of the one-rotation edges among d..m-1
-    std::vector<int> multi_;            // edges whose usable entries carry several rotations
+    std::vector<uint32_t> reach_;                    // sums of edges d..m-1, distinctness ignored
+    std::vector<int> fixed_sum_;                     // one-rotation edges among d..m-1
+    std::vector<int> multi_;                         // edges with several usable rotations
     std::vector<std::vector<int>> rotation_options_; // per entry of multi_
-    std::vector<long> combinations_;    // per suffix of multi_, capped above the exact bound
+    // The repair in progress: its multi-rotation edges, the rotations each can take alone,
+    // and the sums the later ones can reach with those.
+    std::vector<int> repair_edges_;
+    std::vector<uint32_t> feasible_, feasible_reach_;
+    long repair_nodes_ = 0;
 };
 
 chooser::chooser(const stgc& tables, const cycle_edges& edges, long long limit)
@@ -73,7 +77,6 @@ chooser::chooser(const stgc& tables, const cycle_edges& edges, long long limit)
     reach_.assign(static_cast<std::size_t>(m_) + 1, 0);
     fixed_sum_.assign(static_cast<std::size_t>(m_) + 1, 0);
     reach_[m_] = 1u;
-    std::vector<std::vector<int>> options_reversed;
     for (int d = m_ - 1; d >= 0; --d) {
         uint32_t rotations = 0;
         for (int c = 0; c < edges_.count(d); ++c)
@@ -88,28 +91,20 @@ chooser::chooser(const stgc& tables, const cycle_edges& edges, long long limit)
         if (options.size() == 1) fixed_sum_[d] = mod(fixed_sum_[d] + options[0], n_);
         if (options.size() > 1) {
             multi_.push_back(d);
-            options_reversed.push_back(options);
+            rotation_options_.push_back(options);
         }
     }
     std::reverse(multi_.begin(), multi_.end());
-    rotation_options_.assign(options_reversed.rbegin(), options_reversed.rend());
-    combinations_.assign(multi_.size() + 1, 1);
-    for (std::size_t i = multi_.size(); i-- > 0;)
-        combinations_[i] = std::min(kExactCombinations + 1,
-                                    combinations_[i + 1] *
-                                        static_cast<long>(rotation_options_[i].size()));
+    std::reverse(rotation_options_.begin(), rotation_options_.end());
 }
 
 bool chooser::initial_matching(const std::vector<int>& hint) {
     for (int d = 0; d < m_; ++d) {
         const int h = d < static_cast<int>(hint.size()) ? hint[d] : -1;
-        bool usable = false;
-        if (h >= 0 && matching_.rotations_of(d, h) != 0) {
-            usable = true;
-            for (int e = 0; e < d && usable; ++e) usable = matching_.match(e) != h;
-        }
-        if (usable) matching_.set_match(d, h);
-        else if (!matching_.augment(d)) return false;
+        if (h >= 0 && matching_.owner(h) < 0 && matching_.rotations_of(d, h) != 0)
+            matching_.set_match(d, h);
+        else if (!matching_.augment(d))
+            return false;
     }
     return true;
 }
@@ -117,7 +112,7 @@ bool chooser::initial_matching(const std::vector<int>& hint) {
 // Edge d (matched, all of d..m-1 matched) takes odd necklace u for good; false, with the
 // matching as it was, when the later edges could then no longer all be matched.
 bool chooser::take(int d, int u) {
-    matching_.begin_journal();
+    const std::size_t start = matching_.mark();
     matching_.set_used(u, true);
     const int v = matching_.match(d);
     matching_.clear_match(d);
@@ -129,12 +124,11 @@ bool chooser::take(int d, int u) {
             ok = matching_.augment(other);
         }
     }
-    if (ok) {
-        matching_.commit_journal();
-    } else {
-        matching_.undo_journal();
+    if (!ok) {
+        matching_.undo_to(start);
         matching_.set_used(u, false);
     }
+    matching_.finish_journal();
     return ok;
 }
 
@@ -143,96 +137,79 @@ void chooser::release(int d, int u) {
     matching_.set_match(d, u);
 }
 
-// Looks for a matching of edges first..m-1 whose rotations make base + their sum coprime with
-// n. With few multi-rotation edges left, every combination of their rotations is tried, which
-// decides the question. With more, each such edge is tried alone on each of its rotations:
-// a success is a certificate, and when even the rotations that each edge can take alone cannot
-// reach a coprime sum there is none; otherwise the answer is unknown.
-chooser::repair chooser::repair_rotations(int first, int base) {
-    const std::size_t from =
-        static_cast<std::size_t>(std::lower_bound(multi_.begin(), multi_.end(), first) -
-                                 multi_.begin());
-    if (combinations_[from] <= kExactCombinations) return enumerate_rotations(from, first, base);
-    uint32_t reach = 1u << mod(base + fixed_sum_[first], n_);
-    for (std::size_t i = from; i < multi_.size(); ++i) {
-        const int e = multi_[i];
-        uint32_t feasible = 0;
-        for (int t : rotation_options_[i]) {
-            if (t == matching_.rotation(e)) {
-                feasible |= 1u << t;
-                continue;
-            }
-            if (!switch_rotation(e, t)) {
-                if (meter_.stop != choice_status::found) return repair::none;
-                continue;
-            }
-            feasible |= 1u << t;
-            if (unit(base + matching_.rotation_sum())) {
-                matching_.commit_journal();
-                return repair::found;
-            }
-            matching_.undo_journal();
-        }
-        uint32_t next = 0;
-        for (int t = 0; t < n_; ++t)
-            if ((feasible >> t) & 1u) next |= rotate_mask(reach, t, n_);
-        reach = next;
-    }
-    return (reach & units_) != 0 ? repair::unknown : repair::none;
-}
-
-// Journalled: edge e takes rotation t, keeping every edge matched. On success the journal is
-// left open for the caller to commit or undo; on failure it has been undone.
-bool chooser::switch_rotation(int e, int t) {
-    matching_.begin_journal();
+// Restricts matched edge e to rotation t and re-matches it, keeping every edge matched; false
+// when that is impossible (the caller undoes the journal).
+bool chooser::match_with_rotation(int e, int t) {
     const int u = matching_.match(e);
     matching_.restrict_rotation(e, t);
     matching_.clear_match(e);
-    bool ok = true;
-    if ((matching_.rotations_of(e, u) >> t) & 1u) matching_.set_match(e, u);
-    else ok = matching_.augment(e);
-    matching_.restrict_rotation(e, -1);
-    if (!ok) matching_.undo_journal();
-    return ok;
+    if ((matching_.rotations_of(e, u) >> t) & 1u) {
+        matching_.set_match(e, u);
+        return true;
+    }
+    return matching_.augment(e);
 }
 
-chooser::repair chooser::enumerate_rotations(std::size_t from, int first, int base) {
-    const std::size_t count = multi_.size() - from;
-    std::vector<int> index(count, 0), picks(count, 0);
-    while (true) {
-        if (!meter_.spend(1)) return repair::none;
-        int sum = base + fixed_sum_[first];
-        for (std::size_t i = 0; i < count; ++i) {
-            picks[i] = rotation_options_[from + i][static_cast<std::size_t>(index[i])];
-            sum += picks[i];
+// Looks for a matching of edges first..m-1 whose rotations make base + their sum coprime with
+// n. Only the multi-rotation edges can change the sum. First each of them is tried alone on
+// each of its rotations, which often gives a certificate at once and bounds what they can
+// reach; then a bounded branch and bound over them decides, or answers "unknown".
+chooser::repair chooser::repair_rotations(int first, int base) {
+    const auto from = std::lower_bound(multi_.begin(), multi_.end(), first) - multi_.begin();
+    repair_edges_.assign(multi_.begin() + from, multi_.end());
+    const std::size_t count = repair_edges_.size();
+    feasible_.assign(count, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const int e = repair_edges_[i];
+        for (int t : rotation_options_[static_cast<std::size_t>(from) + i]) {
+            const std::size_t start = matching_.mark();
+            const bool ok = match_with_rotation(e, t);
+            matching_.restrict_rotation(e, -1);
+            if (ok && unit(base + matching_.rotation_sum())) {
+                matching_.finish_journal();
+                return repair::found;
+            }
+            matching_.undo_to(start);
+            if (ok) feasible_[i] |= 1u << t;
+            if (stopped()) {
+                matching_.finish_journal();
+                return repair::none;
+            }
         }
-        if (unit(sum) && try_rotations(from, picks)) return repair::found;
-        if (meter_.stop != choice_status::found) return repair::none;
-        std::size_t i = 0;
-        while (i < count && ++index[i] == static_cast<int>(rotation_options_[from + i].size()))
-            index[i++] = 0;
-        if (i == count) return repair::none;
     }
+    feasible_reach_.assign(count + 1, 0);
+    feasible_reach_[count] = 1u;
+    for (std::size_t i = count; i-- > 0;)
+        for (int t = 0; t < n_; ++t)
+            if ((feasible_[i] >> t) & 1u)
+                feasible_reach_[i] |= rotate_mask(feasible_reach_[i + 1], t, n_);
+    repair_nodes_ = 0;
+    const repair result = branch(0, base + fixed_sum_[first]);
+    for (int e : repair_edges_) matching_.restrict_rotation(e, -1);
+    matching_.finish_journal();
+    return result;
 }
 
-// Re-matches the multi-rotation edges from `from` on so that each uses its picked rotation.
-bool chooser::try_rotations(std::size_t from, const std::vector<int>& picks) {
-    matching_.begin_journal();
-    std::vector<int> pending;
-    for (std::size_t i = 0; i < picks.size(); ++i) {
-        const int e = multi_[from + i];
-        const int u = matching_.match(e);
-        matching_.restrict_rotation(e, picks[i]);
-        matching_.clear_match(e);
-        if ((matching_.rotations_of(e, u) >> picks[i]) & 1u) matching_.set_match(e, u);
-        else pending.push_back(e);
+// Fixes the rotations of repair edges i.. in turn; on "found" the matching realises them.
+chooser::repair chooser::branch(std::size_t i, int partial) {
+    if (++repair_nodes_ > kRepairNodes) return repair::unknown;
+    if ((rotate_mask(feasible_reach_[i], partial, n_) & units_) == 0) return repair::none;
+    if (i == repair_edges_.size()) return repair::found;
+    const int e = repair_edges_[i];
+    bool unknown = false;
+    for (int t = 0; t < n_; ++t) {
+        if (!((feasible_[i] >> t) & 1u)) continue;
+        const std::size_t start = matching_.mark();
+        if (match_with_rotation(e, t)) {
+            const repair deeper = branch(i + 1, partial + t);
+            if (deeper == repair::found) return repair::found;
+            unknown = unknown || deeper == repair::unknown;
+        }
+        matching_.undo_to(start);
+        matching_.restrict_rotation(e, -1);
+        if (stopped()) return repair::none;
     }
-    bool ok = true;
-    for (std::size_t i = 0; i < pending.size() && ok; ++i) ok = matching_.augment(pending[i]);
-    for (std::size_t i = 0; i < picks.size(); ++i) matching_.restrict_rotation(multi_[from + i], -1);
-    if (ok) matching_.commit_journal();
-    else matching_.undo_journal();
-    return ok;
+    return unknown ? repair::unknown : repair::none;
 }
 
 choice_status chooser::run(const std::vector<int>& hint, std::vector<int>& choice, int& sh) {
@@ -256,7 +233,7 @@ choice_status chooser::run(const std::vector<int>& hint, std::vector<int>& choic
             }
             if (!unit(next_sh + matching_.rotation_sum()) &&
                 repair_rotations(d + 1, next_sh) == repair::none) {
-                if (meter_.stop != choice_status::found) return meter_.stop;
+                if (stopped()) return meter_.stop;
                 release(d, tr.odd);
                 continue;
             }

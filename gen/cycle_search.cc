@@ -82,7 +82,8 @@ class cycle_finder {
     std::vector<int> path_;
     std::vector<int> where_;
     const unsigned units_;
-    long stall_ = 0;
+    long stall_ = 0;         // rotations since the path last grew
+    long closing_stall_ = 0; // rotations since the path last reached its full length
 };
 
 bool cycle_finder::adjacent(int x, int y) const {
@@ -206,6 +207,7 @@ void cycle_finder::shorten() {
 
 cycle_status cycle_finder::run(std::vector<int>& evens, std::vector<int>& odds) {
     const long stall_limit = 4L * m_ + 64;
+    const long closing_limit = 8L * n_ + length_ / 16;
     half_edge out[32];
     for (unsigned long step = 1;; ++step) {
         if ((step & 4095) == 0 && user_cancelled()) return cycle_status::cancelled;
@@ -251,6 +253,13 @@ cycle_status cycle_finder::run(std::vector<int>& evens, std::vector<int>& odds) 
         if (len >= length_ - 1 && !start_reachable()) {
             // No rotation can bring the end next to the start: change the path instead.
             shorten();
+            continue;
+        }
+        if (len >= length_ - 1 && ++closing_stall_ > closing_limit) {
+            // The ends keep missing each other: regrow a random part of the path.
+            truncate(static_cast<std::size_t>(len / 2 + rand() % (len / 2)));
+            closing_stall_ = 0;
+            stall_ = 0;
             continue;
         }
         if (++stall_ > stall_limit || !rotate()) shorten();

@@ -45,7 +45,8 @@ unsigned join_matching::rotations_of(int e, int u) const {
 
 void join_matching::record(int e, int u) {
     if (!journaling_) return;
-    journal_.push_back(change{e, edge_match_[e], edge_rotation_[e], u, u >= 0 ? odd_owner_[u] : -1});
+    journal_.push_back(
+        change{e, edge_match_[e], edge_rotation_[e], u, u >= 0 ? odd_owner_[u] : -1, rotation_sum_});
 }
 
 void join_matching::set_match(int e, int u) {
@@ -102,19 +103,23 @@ bool join_matching::augment(int root) {
     return false;
 }
 
-void join_matching::begin_journal() {
-    journal_.clear();
-    journal_sum_ = rotation_sum_;
+std::size_t join_matching::mark() {
     journaling_ = true;
+    return journal_.size();
 }
 
-void join_matching::undo_journal() {
-    for (auto c = journal_.rbegin(); c != journal_.rend(); ++c) {
-        edge_match_[c->edge] = c->match;
-        edge_rotation_[c->edge] = c->rotation;
-        if (c->odd >= 0) odd_owner_[c->odd] = c->owner;
+void join_matching::undo_to(std::size_t position) {
+    while (journal_.size() > position) {
+        const change& c = journal_.back();
+        edge_match_[c.edge] = c.match;
+        edge_rotation_[c.edge] = c.rotation;
+        if (c.odd >= 0) odd_owner_[c.odd] = c.owner;
+        rotation_sum_ = c.rotation_sum;
+        journal_.pop_back();
     }
-    rotation_sum_ = journal_sum_;
+}
+
+void join_matching::finish_journal() {
     journal_.clear();
     journaling_ = false;
 }

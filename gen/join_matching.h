@@ -41,9 +41,12 @@ class join_matching {
     // Kuhn's alternating path from the unmatched edge root; false (nothing changed) if none.
     bool augment(int root);
 
-    void begin_journal();
-    void commit_journal() { journaling_ = false; }
-    void undo_journal();
+    // Journal of changes for nested undo: mark() starts recording (if it is not on) and returns
+    // a position; undo_to(position) takes back every change after it; finish_journal() keeps
+    // all changes and stops recording.
+    std::size_t mark();
+    void undo_to(std::size_t position);
+    void finish_journal();
 
   private:
     struct candidate {
@@ -51,7 +54,7 @@ class join_matching {
         unsigned rotations;
     };
     struct change {
-        int edge, match, rotation, odd, owner;
+        int edge, match, rotation, odd, owner, rotation_sum;
     };
     bool allows(int e, const candidate& c) const {
         return allowed_[e] < 0 || ((c.rotations >> allowed_[e]) & 1u);
@@ -72,6 +75,5 @@ class join_matching {
     };
     std::vector<frame> stack_;
     bool journaling_ = false;
-    int journal_sum_ = 0;
     std::vector<change> journal_;
 };

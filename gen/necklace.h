@@ -41,8 +41,10 @@ class stgc {
     // Releases the tables; safe to call twice.
     void delete_tree();
 
-    // The search (steps of the code search): true when a new code was installed.
+    // Searches a code of quality Q with the tables, installs it as the current code and releases
+    // the tables on every path; true when a new code was installed.
     bool process(int Q);
+    // Installs a two-run code of quality 2n (first run 3, 5, ... or 2n - 3, at random).
     void simple_algorithm();
     // Shortens a partial cycle of *pos entries by a random number of entries (at least one).
     void back(int* pos);

@@ -92,7 +92,7 @@ TEST(NecklaceTables, CountsAndLargestQuality) {
     }
 }
 
-TEST(NecklaceTables, ListingLinesAsShown) {
+TEST(NecklaceTables, ListingLines) {
     const std::vector<std::vector<std::string>> listings = {
         {"...Generating step 1...", "size: 1,1", "<3,>", "<1,>"},
         {"...Generating step 1...", "size: 1,2", "<3,>", "<1,7,>"},
