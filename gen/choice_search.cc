@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "gen/join_matching.h"
+#include "gen/residues.h"
 
 void list_cycle_edges(const stgc& tables, const std::vector<int>& cycle, cycle_edges& out) {
     const int m = static_cast<int>(cycle.size());
@@ -19,19 +20,6 @@ void list_cycle_edges(const stgc& tables, const std::vector<int>& cycle, cycle_e
 
 namespace {
 
-// Residues of Sh modulo n as bit masks (n <= 20 fits a word).
-uint32_t rotate_mask(uint32_t mask, int by, int n) {
-    by %= n;
-    if (by < 0) by += n;
-    if (by == 0) return mask;
-    return ((mask << by) | (mask >> (n - by))) & ((1u << n) - 1);
-}
-
-int mod(int value, int n) {
-    value %= n;
-    return value < 0 ? value + n : value;
-}
-
 // Nodes the exact repair may visit before it answers "unknown".
 constexpr long kRepairNodes = 4096;
 
@@ -43,7 +31,7 @@ class chooser {
   private:
     enum class repair { found, none, unknown };
 
-    bool unit(int value) const { return (units_ >> mod(value, n_)) & 1u; }
+    bool unit(int value) const { return (units_ >> residue(value, n_)) & 1u; }
     bool stopped() const { return meter_.stop != choice_status::found; }
     bool initial_matching(const std::vector<int>& hint);
     bool take(int d, int u);
@@ -72,8 +60,7 @@ class chooser {
 chooser::chooser(const stgc& tables, const cycle_edges& edges, long long limit)
     : edges_(edges), n_(tables.heads), m_(static_cast<int>(edges.start.size()) - 1),
       meter_{limit}, matching_(edges, tables.odd_count, meter_) {
-    for (int r = 0; r < n_; ++r)
-        if (NOD(r, n_) == 1) units_ |= 1u << r;
+    units_ = unit_residues(n_);
     reach_.assign(static_cast<std::size_t>(m_) + 1, 0);
     fixed_sum_.assign(static_cast<std::size_t>(m_) + 1, 0);
     reach_[m_] = 1u;
@@ -85,10 +72,10 @@ chooser::chooser(const stgc& tables, const cycle_edges& edges, long long limit)
         for (int t = 0; t < n_; ++t)
             if ((rotations >> t) & 1u) {
                 options.push_back(t);
-                reach_[d] |= rotate_mask(reach_[d + 1], t, n_);
+                reach_[d] |= shifted_residues(reach_[d + 1], t, n_);
             }
         fixed_sum_[d] = fixed_sum_[d + 1];
-        if (options.size() == 1) fixed_sum_[d] = mod(fixed_sum_[d] + options[0], n_);
+        if (options.size() == 1) fixed_sum_[d] = residue(fixed_sum_[d] + options[0], n_);
         if (options.size() > 1) {
             multi_.push_back(d);
             rotation_options_.push_back(options);
@@ -182,7 +169,7 @@ chooser::repair chooser::repair_rotations(int first, int base) {
     for (std::size_t i = count; i-- > 0;)
         for (int t = 0; t < n_; ++t)
             if ((feasible_[i] >> t) & 1u)
-                feasible_reach_[i] |= rotate_mask(feasible_reach_[i + 1], t, n_);
+                feasible_reach_[i] |= shifted_residues(feasible_reach_[i + 1], t, n_);
     repair_nodes_ = 0;
     const repair result = branch(0, base + fixed_sum_[first]);
     for (int e : repair_edges_) matching_.restrict_rotation(e, -1);
@@ -193,7 +180,7 @@ chooser::repair chooser::repair_rotations(int first, int base) {
 // Fixes the rotations of repair edges i.. in turn; on "found" the matching realises them.
 chooser::repair chooser::branch(std::size_t i, int partial) {
     if (++repair_nodes_ > kRepairNodes) return repair::unknown;
-    if ((rotate_mask(feasible_reach_[i], partial, n_) & units_) == 0) return repair::none;
+    if ((shifted_residues(feasible_reach_[i], partial, n_) & units_) == 0) return repair::none;
     if (i == repair_edges_.size()) return repair::found;
     const int e = repair_edges_[i];
     bool unknown = false;
@@ -215,7 +202,7 @@ chooser::repair chooser::branch(std::size_t i, int partial) {
 choice_status chooser::run(const std::vector<int>& hint, std::vector<int>& choice, int& sh) {
     if ((reach_[0] & units_) == 0) return choice_status::none;
     if (!initial_matching(hint))
-        return meter_.stop != choice_status::found ? meter_.stop : choice_status::none;
+        return stopped() ? meter_.stop : choice_status::none;
     choice.assign(static_cast<std::size_t>(m_), 0);
     sh = 0;
     int d = 0;
@@ -226,9 +213,9 @@ choice_status chooser::run(const std::vector<int>& hint, std::vector<int>& choic
             const transition& tr = edges_.at(d, c);
             if (tr.odd < 0 || matching_.used(tr.odd)) continue;
             const int next_sh = sh + tr.rotation;
-            if ((rotate_mask(reach_[d + 1], next_sh, n_) & units_) == 0) continue;
+            if ((shifted_residues(reach_[d + 1], next_sh, n_) & units_) == 0) continue;
             if (!take(d, tr.odd)) {
-                if (meter_.stop != choice_status::found) return meter_.stop;
+                if (stopped()) return meter_.stop;
                 continue;
             }
             if (!unit(next_sh + matching_.rotation_sum()) &&

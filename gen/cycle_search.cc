@@ -3,23 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gen/residues.h"
 #include "gen/transitions.h"
 #include "tui/ui.h"
 
 namespace {
-
-unsigned rotate_mask(unsigned mask, int by, int n) {
-    by %= n;
-    if (by == 0) return mask;
-    return ((mask << by) | (mask >> (n - by))) & ((1u << n) - 1);
-}
-
-unsigned unit_residues(int n) {
-    unsigned units = 0;
-    for (int r = 0; r < n; ++r)
-        if (NOD(r, n) == 1) units |= 1u << r;
-    return units;
-}
 
 // Sum set of the voltages along a closed walk of nodes.
 unsigned walk_residues(const stgc& tables, const std::vector<int>& nodes) {
@@ -33,7 +21,7 @@ unsigned walk_residues(const stgc& tables, const std::vector<int>& nodes) {
         const int count = half_edges_of(tables, x, out);
         unsigned next = 0;
         for (int i = 0; i < count; ++i)
-            if (out[i].to == y) next |= rotate_mask(reach, out[i].voltage, n);
+            if (out[i].to == y) next |= shifted_residues(reach, out[i].voltage, n);
         reach = next;
         if (reach == 0) break;
     }
