@@ -1,5 +1,9 @@
-// The line editor's key handling, rule by rule.
+// The line editor's key handling, one row per rule: the keys typed from a starting text and
+// the state they leave.
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -8,227 +12,99 @@
 namespace {
 
 using Outcome = LineEditor::Outcome;
-namespace keys = editor_keys;
 
-constexpr int erase = 127; // the pty's usual erase character
-constexpr int kill = 21;   // Ctrl-U
-constexpr int backspace_keypad = 0407;
-constexpr int delete_keypad = 0512;
-constexpr int home_keypad = 0406;
+// Keys written as text; <name> stands for a key that has no character (curses codes).
+const std::string names[] = {"R",     "L",  "Tab",  "Esc",  "Ins", "EIns", "W",    "Erase", "Kill",
+                             "Enter", "Up", "Down", "none", "BS",  "Del",  "Home", "4000"};
+const int codes[] = {0405, 0404, 9,    27, 0513, 0514, 23,   127, 21,
+                     10,   0403, 0402, -1, 0407, 0512, 0406, 4000};
 
-LineEditor editor(const std::string& text, int field = 50) {
-    return LineEditor(text, field, erase, kill);
-}
-
-void type(LineEditor& e, const std::string& text) {
-    for (char c : text)
-        e.handle(static_cast<unsigned char>(c));
-}
-
-TEST(LineEditor, StartsAtTheStartInOverwriteModeWithReplaceOnType) {
-    LineEditor e = editor("output.svg");
-    EXPECT_EQ(e.text(), "output.svg");
-    EXPECT_EQ(e.cursor(), 0);
-    EXPECT_FALSE(e.insert_mode());
-    EXPECT_TRUE(e.replace_on_type());
-    EXPECT_EQ(e.capacity(), 49);
-}
-
-TEST(LineEditor, FirstPrintableKeyReplacesTheWholeDefault) {
-    LineEditor e = editor("output.svg");
-    EXPECT_EQ(e.handle('d'), Outcome::keep_editing);
-    EXPECT_EQ(e.text(), "d");
-    EXPECT_EQ(e.cursor(), 1);
-    EXPECT_FALSE(e.replace_on_type());
-    type(e, "isk.svg");
-    EXPECT_EQ(e.text(), "disk.svg");
-}
-
-TEST(LineEditor, RightTabOrInsertFirstKeepsTheDefault) {
-    LineEditor right = editor("output.svg");
-    right.handle(keys::right);
-    EXPECT_FALSE(right.replace_on_type());
-    right.handle('X'); // overwrite at offset 1
-    EXPECT_EQ(right.text(), "oXtput.svg");
-
-    for (int toggle : {keys::tab, keys::insert_char, keys::exit_insert}) {
-        LineEditor e = editor("output.svg");
-        EXPECT_EQ(e.handle(toggle), Outcome::mode_changed);
-        EXPECT_TRUE(e.insert_mode());
-        EXPECT_FALSE(e.replace_on_type());
-        e.handle('X'); // inserted at the start
-        EXPECT_EQ(e.text(), "Xoutput.svg") << "toggle key " << toggle;
-        EXPECT_EQ(e.handle(toggle), Outcome::mode_changed);
-        EXPECT_FALSE(e.insert_mode());
-        e.handle('Y'); // overwrites the 'o'
-        EXPECT_EQ(e.text(), "XYutput.svg");
+std::vector<int> keys_of(const std::string& script) {
+    std::vector<int> out;
+    for (size_t i = 0; i < script.size(); ++i) {
+        size_t end = script.find('>', i);
+        if (script[i] != '<' || end == std::string::npos) {
+            out.push_back(static_cast<unsigned char>(script[i]));
+            continue;
+        }
+        const std::string name = script.substr(i + 1, end - i - 1);
+        out.push_back(codes[std::find(std::begin(names), std::end(names), name) - names]);
+        i = end;
     }
+    return out;
 }
 
-TEST(LineEditor, LeftAndEraseDoNothingUntilTheCursorMoved) {
-    LineEditor e = editor("abc");
-    EXPECT_EQ(e.handle(keys::left), Outcome::keep_editing);
-    EXPECT_EQ(e.handle(erase), Outcome::keep_editing);
-    EXPECT_EQ(e.text(), "abc");
-    EXPECT_EQ(e.cursor(), 0);
-    EXPECT_TRUE(e.replace_on_type());
-    e.handle(keys::right);
-    e.handle(keys::right);
-    e.handle(erase);
-    EXPECT_EQ(e.text(), "ac");
-    EXPECT_EQ(e.cursor(), 1);
-    e.handle(keys::left);
-    EXPECT_EQ(e.cursor(), 0);
-    e.handle(keys::left);
-    EXPECT_EQ(e.cursor(), 0);
-}
+struct Case {
+    std::string start, script, text;
+    int cursor;
+    bool replace_on_type, insert;
+    Outcome last;
+    int field = 50, erase = 127, kill = 21;
+};
 
-TEST(LineEditor, RightStopsAtTheEndOfTheText) {
-    LineEditor e = editor("ab");
-    for (int i = 0; i < 5; ++i)
-        e.handle(keys::right);
-    EXPECT_EQ(e.cursor(), 2);
-}
+const std::string a60(60, 'a'), a48(48, 'a'), b48(48, 'b');
+const auto keep = Outcome::keep_editing, mode = Outcome::mode_changed;
 
-TEST(LineEditor, EraseKillWordAndLeftLeaveReplaceOnTypeOn) {
-    for (int k : {erase, kill, static_cast<int>(keys::word_erase), keys::left}) {
-        LineEditor e = editor("abc");
-        e.handle(k);
-        EXPECT_TRUE(e.replace_on_type()) << "key " << k;
-        e.handle('x');
-        EXPECT_EQ(e.text(), "x") << "key " << k;
+const Case cases[] = {
+    // At the start: cursor 0, overwrite, replace-on-type.
+    {"output.svg", "", "output.svg", 0, true, false, keep},
+    {"output.svg", "disk.svg", "disk.svg", 8, false, false, keep},
+    // Right, Tab, Insert or Exit-insert first keep the default.
+    {"output.svg", "<R>X", "oXtput.svg", 2, false, false, keep},
+    {"output.svg", "<Tab>", "output.svg", 0, false, true, mode},
+    {"output.svg", "<Tab>X<Tab>Y", "XYutput.svg", 2, false, false, keep},
+    {"output.svg", "<Ins>X<Ins>", "Xoutput.svg", 1, false, false, mode},
+    {"output.svg", "<EIns>X<EIns>Y", "XYutput.svg", 2, false, false, keep},
+    // Left and erase do nothing until the cursor moved, and leave replace-on-type on.
+    {"abc", "<L><Erase>", "abc", 0, true, false, keep},
+    {"abc", "<R><R><Erase><L><L>", "ac", 0, false, false, keep},
+    {"abc", "<Erase>x", "x", 1, false, false, keep},
+    {"abc", "<Kill>x", "x", 1, false, false, keep},
+    {"abc", "<W>x", "x", 1, false, false, keep},
+    {"abc", "<L>x", "x", 1, false, false, keep},
+    {"ab", "<R><R><R><R><R>", "ab", 2, false, false, keep},
+    // Overwrite at the end extends; insert in the middle moves the rest right.
+    {"ab", "<R><R>cd", "abcd", 4, false, false, keep},
+    {"abef", "<Tab><R><R>cd", "abcdef", 4, false, true, keep},
+    // 49 characters in a 50-wide field, in both modes; field - 1 in any field.
+    {"", a60, std::string(49, 'a'), 49, false, false, keep},
+    {"", a60 + "<L>Z", a48 + "Z", 49, false, false, keep},
+    {b48, "<Ins>cd", "c" + b48, 1, false, true, keep},
+    {"", "123456789012345678901234", "1234567890123456789", 19, false, false, keep, 20},
+    {"", "x", "", 0, false, false, keep, 1},
+    {std::string(60, 'q'), "<Esc>", std::string(49, 'q'), 0, true, false, Outcome::cancelled},
+    // Ctrl-W erases the word before the cursor (and the spaces after it), Kill the field.
+    {"abc def  ", "<R><R><R><R><R><R><R><R><R><W>", "abc ", 4, false, false, keep},
+    {"abc def  ", "<R><R><R><R><R><R><R><R><R><W><W>", "", 0, false, false, keep},
+    {"abc def ghi", "<R><R><R><R><R><R><R><W>", "abc  ghi", 4, false, false, keep},
+    {"abc", "<W>", "abc", 0, true, false, keep},
+    {"output.grb", "<R><R><Kill>", "", 0, false, false, keep},
+    // Esc restores the starting text; Enter, Up and Down finish with the edited one.
+    {"input.stgc", "other<Tab>more<Esc>", "input.stgc", 0, false, true, Outcome::cancelled},
+    {"8", "12<Enter>", "12", 2, false, false, Outcome::finished},
+    {"8", "12<Up>", "12", 2, false, false, Outcome::finished},
+    {"8", "12<Down>", "12", 2, false, false, Outcome::finished},
+    // Keys the editor does not know change nothing.
+    {"abc", "<BS><Del><Home>\x01\x08\x1f\xc8<4000><none>", "abc", 0, true, false, keep},
+    // Terminals with another erase character, or none.
+    {"abc", "<R>\x08", "bc", 0, false, false, keep, 50, 8},
+    {"abc", "<R><none>", "abc", 1, false, false, keep, 50, -1, -1},
+};
+
+TEST(LineEditor, KeysFollowTheEditingRules) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE("start \"" + c.start + "\" keys \"" + c.script + "\"");
+        LineEditor e(c.start, c.field, c.erase, c.kill);
+        EXPECT_EQ(e.capacity(), c.field - 1);
+        Outcome last = Outcome::keep_editing;
+        for (int k : keys_of(c.script))
+            last = e.handle(k);
+        EXPECT_EQ(e.text(), c.text);
+        EXPECT_EQ(e.cursor(), c.cursor);
+        EXPECT_EQ(e.replace_on_type(), c.replace_on_type);
+        EXPECT_EQ(e.insert_mode(), c.insert);
+        EXPECT_EQ(last, c.last);
     }
-}
-
-TEST(LineEditor, OverwriteAtTheEndExtendsTheText) {
-    LineEditor e = editor("ab");
-    e.handle(keys::right);
-    e.handle(keys::right);
-    type(e, "cd");
-    EXPECT_EQ(e.text(), "abcd");
-    EXPECT_EQ(e.cursor(), 4);
-}
-
-TEST(LineEditor, InsertInTheMiddleMovesTheRestRight) {
-    LineEditor e = editor("abef");
-    e.handle(keys::tab);
-    e.handle(keys::right);
-    e.handle(keys::right);
-    type(e, "cd");
-    EXPECT_EQ(e.text(), "abcdef");
-    EXPECT_EQ(e.cursor(), 4);
-}
-
-TEST(LineEditor, TextStopsAt49CharactersInA50WideField) {
-    // Overwrite mode: keys are ignored once the cursor is at offset 49.
-    LineEditor over = editor("");
-    type(over, std::string(60, 'a'));
-    EXPECT_EQ(over.text(), std::string(49, 'a'));
-    EXPECT_EQ(over.cursor(), 49);
-    // ... but a full text can still be overwritten before that column.
-    over.handle(keys::left);
-    over.handle('Z');
-    EXPECT_EQ(over.text(), std::string(48, 'a') + "Z");
-
-    // Insert mode: keys are ignored once the text has 49 characters, wherever the cursor is.
-    LineEditor ins = editor(std::string(48, 'b'));
-    ins.handle(keys::insert_char);
-    ins.handle('c');
-    EXPECT_EQ(ins.text().size(), 49u);
-    EXPECT_EQ(ins.text()[0], 'c');
-    ins.handle('d');
-    EXPECT_EQ(ins.text(), "c" + std::string(48, 'b'));
-    EXPECT_EQ(ins.cursor(), 1);
-}
-
-TEST(LineEditor, SmallFieldsHoldFieldMinusOneCharacters) {
-    LineEditor e = editor("", 20);
-    type(e, "123456789012345678901234");
-    EXPECT_EQ(e.text(), "1234567890123456789");
-    LineEditor one = editor("", 1);
-    type(one, "x");
-    EXPECT_EQ(one.text(), "");
-}
-
-TEST(LineEditor, CtrlWErasesTheWordBeforeTheCursor) {
-    LineEditor e = editor("abc def  ");
-    for (int i = 0; i < 9; ++i)
-        e.handle(keys::right);
-    e.handle(keys::word_erase);
-    EXPECT_EQ(e.text(), "abc ");
-    EXPECT_EQ(e.cursor(), 4);
-    e.handle(keys::word_erase);
-    EXPECT_EQ(e.text(), "");
-    EXPECT_EQ(e.cursor(), 0);
-
-    // In the middle: the rest of the text moves left.
-    LineEditor mid = editor("abc def ghi");
-    for (int i = 0; i < 7; ++i)
-        mid.handle(keys::right);
-    mid.handle(keys::word_erase);
-    EXPECT_EQ(mid.text(), "abc  ghi");
-    EXPECT_EQ(mid.cursor(), 4);
-
-    // At the start nothing goes.
-    LineEditor start = editor("abc");
-    start.handle(keys::word_erase);
-    EXPECT_EQ(start.text(), "abc");
-}
-
-TEST(LineEditor, KillEmptiesTheField) {
-    LineEditor e = editor("output.grb");
-    e.handle(keys::right);
-    e.handle(keys::right);
-    e.handle(kill);
-    EXPECT_EQ(e.text(), "");
-    EXPECT_EQ(e.cursor(), 0);
-}
-
-TEST(LineEditor, EscRestoresTheStartingText) {
-    LineEditor e = editor("input.stgc");
-    type(e, "other");
-    e.handle(keys::tab);
-    type(e, "more");
-    EXPECT_EQ(e.handle(keys::esc), Outcome::cancelled);
-    EXPECT_EQ(e.text(), "input.stgc");
-}
-
-TEST(LineEditor, EnterUpAndDownFinishWithTheEditedText) {
-    for (int k : {keys::enter, keys::up, keys::down}) {
-        LineEditor e = editor("8");
-        type(e, "12");
-        EXPECT_EQ(e.handle(k), Outcome::finished);
-        EXPECT_EQ(e.text(), "12");
-    }
-}
-
-TEST(LineEditor, UnknownKeysAreIgnored) {
-    LineEditor e = editor("abc");
-    for (int k : {backspace_keypad, delete_keypad, home_keypad, 1, 8, 31, 200, 4000, keys::none}) {
-        EXPECT_EQ(e.handle(k), Outcome::keep_editing) << "key " << k;
-        EXPECT_EQ(e.text(), "abc") << "key " << k;
-        EXPECT_TRUE(e.replace_on_type()) << "key " << k;
-        EXPECT_EQ(e.cursor(), 0);
-    }
-}
-
-TEST(LineEditor, TerminalsWithoutEraseOrKillCharacters) {
-    LineEditor e("abc", 50, -1, -1);
-    e.handle(keys::right);
-    e.handle(keys::none);
-    EXPECT_EQ(e.text(), "abc");
-    // Another erase character: ^H.
-    LineEditor h("abc", 50, 8, 21);
-    h.handle(keys::right);
-    h.handle(8);
-    EXPECT_EQ(h.text(), "bc");
-}
-
-TEST(LineEditor, TooLongStartingTextIsCutToTheField) {
-    LineEditor e = editor(std::string(60, 'q'));
-    EXPECT_EQ(e.text().size(), 49u);
-    e.handle(keys::esc);
-    EXPECT_EQ(e.text().size(), 49u);
 }
 
 } // namespace

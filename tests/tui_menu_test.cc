@@ -1,4 +1,7 @@
-// Menu measurements and hot-key selection.
+// Text padding, menu measurements, hot keys and the screen's state before it starts.
+#include <cstring>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "tui/tui.h"
@@ -7,80 +10,70 @@ namespace {
 
 void nothing() {}
 
-menu entries[] = {
-    {"Gerber only", nothing, ""},
-    {"Gerber+Excellon for mount", nothing, ""},
-    {"lower case", nothing, ""},
-    {"Test", nothing, ""},
-    {"", nullptr, ""},
-    {"After the terminator", nothing, ""},
-};
+TEST(Padstr, CutsOrPadsToExactlyTheWidthOnAnyTerminal) {
+    EXPECT_EQ(std::string(padstr("File", 8)), "File    ");
+    EXPECT_EQ(std::string(padstr("Generate STGC by Quality", 8)), "Generate");
+    EXPECT_EQ(std::string(padstr(nullptr, 2)), "  ");
+    EXPECT_EQ(std::string(padstr("abc", 0)), "");
+    // Wider than the 257 columns of a fixed buffer: neither cut nor overflowed.
+    EXPECT_EQ(std::string(padstr(std::string(400, 'x').c_str(), 298)), std::string(298, 'x'));
+    EXPECT_EQ(std::string(padstr("a", 1000)), "a" + std::string(999, ' '));
+    // A menu entry of width w is prepad(padstr(label, w - 1), 1).
+    EXPECT_EQ(std::string(prepad(padstr("Export", 7), 1)), " Export ");
+    EXPECT_EQ(std::string(prepad(padstr("Gerber+Excellon for holes", 300), 1)),
+              " Gerber+Excellon for holes" + std::string(275, ' '));
+    char text[16] = "abc";
+    EXPECT_EQ(std::string(prepad(text, 0)), "abc");
+    EXPECT_EQ(std::string(prepad(text, -3)), "abc");
+    EXPECT_EQ(std::string(prepad(text, 2)), "  abc");
+}
 
 TEST(Menu, MenudimCountsUpToTheFirstNullActionAndAddsTwoToTheLongestLabel) {
+    menu entries[] = {{"Gerber only", nothing, ""},
+                      {"Gerber+Excellon for mount", nothing, ""},
+                      {"", nullptr, ""},
+                      {"After the terminator, longer than the rest", nothing, ""}};
     int count = -1, width = -1;
     menudim(entries, &count, &width);
-    EXPECT_EQ(count, 4);
-    EXPECT_EQ(width, 27); // "Gerber+Excellon for mount" is 25 characters
-
-    menu empty[] = {{"", nullptr, ""}};
-    menudim(empty, &count, &width);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(width, 27);
+    menudim(entries + 2, &count, &width);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(width, 2);
 }
 
 TEST(Menu, HotkeyIsTheFirstUpperCaseLetterElseTheFirstCharacter) {
-    EXPECT_EQ(hotkey("File"), 'F');
-    EXPECT_EQ(hotkey("C++ code"), 'C');
-    EXPECT_EQ(hotkey("lower Case"), 'C');
-    EXPECT_EQ(hotkey("lower case"), 'l');
-    EXPECT_EQ(hotkey("3d View"), 'V');
-    EXPECT_EQ(hotkey(""), 0);
+    const struct {
+        const char* label;
+        int key;
+    } cases[] = {{"File", 'F'},       {"C++ code", 'C'}, {"lower Case", 'C'},
+                 {"lower case", 'l'}, {"3d View", 'V'},  {"", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(hotkey(c.label), c.key) << c.label;
+    // A lower-case hot key is compared upper-cased, so no key reaches it.
+    menu entries[] = {{"lower case", nothing, ""}, {"Test", nothing, ""}, {"", nullptr, ""}};
+    EXPECT_EQ(find_hotkey(entries, 2, 1, 'l'), -1);
+    EXPECT_EQ(find_hotkey(entries, 2, 1, 't'), 1); // the selected entry is tested last
+    for (int k : {int{'x'}, -1, KEY_UP, KEY_RESIZE, 27})
+        EXPECT_EQ(find_hotkey(entries, 2, 1, k), -1) << k;
+    EXPECT_EQ(find_hotkey(entries, 0, 0, 'T'), -1);
 }
 
-TEST(Menu, HotKeySearchStartsAfterTheSelectedEntryAndTestsItLast) {
-    // Two entries share G: from the first, G selects the second; from the second, the first.
-    EXPECT_EQ(find_hotkey(entries, 4, 0, 'G'), 1);
-    EXPECT_EQ(find_hotkey(entries, 4, 1, 'g'), 0);
-    // From elsewhere the search wraps to the start of the table.
-    EXPECT_EQ(find_hotkey(entries, 4, 3, 'g'), 0);
-    EXPECT_EQ(find_hotkey(entries, 4, 2, 'G'), 0);
-    // The selected entry is found when it is the only match.
-    EXPECT_EQ(find_hotkey(entries, 4, 3, 't'), 3);
-    // Without an upper-case letter the first character is the hot key, compared upper-cased.
-    EXPECT_EQ(find_hotkey(entries, 4, 0, 'l'), -1);
-}
-
-TEST(Menu, KeysThatMatchNothingSelectNothing) {
-    EXPECT_EQ(find_hotkey(entries, 4, 1, 'x'), -1);
-    EXPECT_EQ(find_hotkey(entries, 4, 1, -1), -1);
-    EXPECT_EQ(find_hotkey(entries, 4, 1, KEY_UP), -1);
-    EXPECT_EQ(find_hotkey(entries, 4, 1, KEY_RESIZE), -1);
-    EXPECT_EQ(find_hotkey(entries, 4, 1, 27), -1);
-    EXPECT_EQ(find_hotkey(entries, 0, 0, 'G'), -1);
-}
-
-TEST(Menu, MenuPositionIsStoredAndRead) {
-    setmenupos(3, 17);
-    int y = 0, x = 0;
-    getmenupos(&y, &x);
-    EXPECT_EQ(y, 3);
-    EXPECT_EQ(x, 17);
-}
-
-TEST(Screen, CleanupBeforeStartDoesNothing) {
+TEST(Screen, StateBeforeTheScreenStarts) {
     EXPECT_FALSE(incurses);
-    cleanup();
+    cleanup(); // before start-up, and again: nothing happens
     cleanup();
     EXPECT_FALSE(incurses);
     EXPECT_EQ(bodylen(), -1);
     EXPECT_EQ(bodywin(), nullptr);
     EXPECT_EQ(wordchar(), 23);
-}
-
-TEST(Screen, KeyStateHandsOutTheLastKeyOnce) {
     ch = 'q';
     EXPECT_EQ(getkey(), 'q');
     EXPECT_EQ(getkey(), -1);
+    setmenupos(3, 17);
+    int y = 0, x = 0;
+    getmenupos(&y, &x);
+    EXPECT_EQ(y * 100 + x, 317);
 }
 
 } // namespace
