@@ -1,6 +1,7 @@
-// Disk dimensions, drawing scales and the Change Geometry form.
+// Disk dimensions, drawing scales, the Change Geometry form and the messages of disk exports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "export/disk_commands.h"
 #include "export/disk_geometry.h"
+#include "export/disk_model.h"
 #include "tests/support/test_support.h"
 
 using testing_support::MessageLog;
@@ -15,194 +17,98 @@ using testing_support::ScriptedPrompts;
 
 namespace {
 
+const float inf = std::numeric_limits<float>::infinity();
+
+TEST(ScaleTable, LabelsInOrderAndFactorsTheirQuotients) {
+    std::string labels;
+    for (int i = 0; i < scale_count; ++i) {
+        labels += std::string(i ? " " : "") + scale_name[i];
+        const char* colon = strchr(scale_name[i], ':');
+        ASSERT_NE(colon, nullptr) << scale_name[i];
+        EXPECT_EQ(scale_float[i], strtof(scale_name[i], nullptr) / strtof(colon + 1, nullptr))
+            << scale_name[i];
+    }
+    EXPECT_EQ(labels, "100:1 50:1 40:1 20:1 10:1 5:1 4:1 2.5:1 2:1 1:1 1:2 1:2.5 1:4 1:5 1:10 "
+                      "1:15 1:20 1:25 1:40 1:50 1:75 1:100 1:200 1:400 1:500 1:800 1:1000");
+}
+
+TEST(ScaleTable, ChoiceKeepsTheDrawingBelow150mm) {
+    const struct {
+        float outer;
+        const char* label;
+    } cases[] = {{180, "1:2"},    {1, "100:1"}, {1.5f, "50:1"},  {0, "100:1"},      {-180, "100:1"},
+                 {-inf, "100:1"}, {150, "1:2"}, {149.9f, "1:1"}, {149999, "1:1000"}};
+    for (const auto& c : cases) {
+        const int index = choose_scale(c.outer);
+        ASSERT_GE(index, 0) << c.outer;
+        EXPECT_STREQ(scale_name[index], c.label) << c.outer;
+    }
+    for (float none : {150000.0f, inf, std::nanf("")})
+        EXPECT_EQ(choose_scale(none), -1) << none;
+}
+
 class GeometryForm : public ::testing::Test {
   protected:
     void SetUp() override { reset(); }
     void TearDown() override { reset(); }
     static void reset() {
         const float initial[5] = {180, 150, 24, 46, 12};
-        for (int i = 0; i < 5; ++i) geometry[i] = initial[i];
+        std::copy(initial, initial + 5, geometry);
     }
-};
-
-TEST(ScaleTable, FactorsAreTheQuotientsOfTheirLabels) {
-    for (int i = 0; i < scale_count; ++i) {
-        const char* label = scale_name[i];
-        ASSERT_LT(strlen(label), 10u);
-        const char* colon = strchr(label, ':');
-        ASSERT_NE(colon, nullptr) << label;
-        const float a = strtof(label, nullptr);
-        const float b = strtof(colon + 1, nullptr);
-        EXPECT_EQ(scale_float[i], a / b) << label;
-        if (i > 0) {
-            EXPECT_LT(scale_float[i], scale_float[i - 1]) << label;
-        }
-    }
-    EXPECT_STREQ(scale_name[0], "100:1");
-    EXPECT_STREQ(scale_name[9], "1:1");
-    EXPECT_STREQ(scale_name[10], "1:2");
-    EXPECT_STREQ(scale_name[15], "1:15");
-    EXPECT_STREQ(scale_name[20], "1:75");
-    EXPECT_STREQ(scale_name[26], "1:1000");
-    EXPECT_FLOAT_EQ(scale_float[15], 0.06666667f);
-    EXPECT_FLOAT_EQ(scale_float[20], 0.013333333f);
-}
-
-TEST(ScaleTable, ChoiceKeepsTheDrawingBelow150mm) {
-    EXPECT_EQ(choose_scale(180), 10);      // 1:2, drawn 90 mm across
-    EXPECT_EQ(choose_scale(1), 0);         // 100:1
-    EXPECT_EQ(choose_scale(1.5f), 1);      // exactly 150 at 100:1 is not below 150
-    EXPECT_EQ(choose_scale(0), 0);
-    EXPECT_EQ(choose_scale(-180), 0);
-    EXPECT_EQ(choose_scale(150), 10);      // 1:1 gives 150
-    EXPECT_EQ(choose_scale(149.9f), 9);
-    EXPECT_EQ(choose_scale(149999), 26);   // 1:1000
-    EXPECT_EQ(choose_scale(150000), -1);   // 150 m: no scale left
-    EXPECT_EQ(choose_scale(std::numeric_limits<float>::quiet_NaN()), -1);
-    EXPECT_EQ(choose_scale(std::numeric_limits<float>::infinity()), -1);
-    EXPECT_EQ(choose_scale(-std::numeric_limits<float>::infinity()), 0);
-}
-
-TEST(DimensionText, ParsesLikeScanfAndRefusesWhatTheFormCannotShow) {
-    float v = 7;
-    EXPECT_EQ(parse_dimension("46abc", &v), dimension_parse::taken);
-    EXPECT_EQ(v, 46.0f);
-    EXPECT_EQ(parse_dimension("1e2", &v), dimension_parse::taken);
-    EXPECT_EQ(v, 100.0f);
-    EXPECT_EQ(parse_dimension("  -2.5", &v), dimension_parse::taken);
-    EXPECT_EQ(v, -2.5f);
-    v = 7;
-    for (const char* text : {"abc", "", "   ", "-", ".", "mm 5"}) {
-        EXPECT_EQ(parse_dimension(text, &v), dimension_parse::not_a_number) << text;
-        EXPECT_EQ(v, 7.0f);
-    }
-    for (const char* text : {"inf", "-inf", "nan", "1e39"}) {
-        EXPECT_EQ(parse_dimension(text, &v), dimension_parse::not_finite) << text;
-        EXPECT_EQ(v, 7.0f);
-    }
-    for (const char* text : {"2e12", "-2e11", "3e38"}) {
-        EXPECT_EQ(parse_dimension(text, &v), dimension_parse::too_large) << text;
-        EXPECT_EQ(v, 7.0f);
-    }
-    // The largest that still fit: 19 characters of "%f" text (1e12 is 999999995904 as float).
-    EXPECT_EQ(parse_dimension("1e12", &v), dimension_parse::taken);
-    EXPECT_EQ(dimension_text(v), "999999995904.000000");
-    EXPECT_EQ(parse_dimension("-1e11", &v), dimension_parse::taken);
-    EXPECT_EQ(dimension_text(v), "-99999997952.000000");
-    EXPECT_EQ(parse_dimension("-9e10", &v), dimension_parse::taken);
-    EXPECT_EQ(dimension_text(v), "-89999998976.000000");
-
-    EXPECT_EQ(dimension_text(180), "180.000000");
-    EXPECT_EQ(dimension_text(-0.5f), "-0.500000");
-    // Values from elsewhere that the form could not show come in exponent form, and read back.
-    EXPECT_EQ(dimension_text(2e12f), "2.000000e+12");
-    EXPECT_EQ(dimension_text(-3e38f), "-3.000000e+38");
-    EXPECT_EQ(parse_dimension(dimension_text(-2e11f).c_str(), &v), dimension_parse::too_large);
-}
-
-// Whatever is typed (at most 19 characters), a taken value is finite and fits the field again.
-TEST(DimensionText, AnyTypedTextLeavesAValueTheFormCanShow) {
-    const char alphabet[] = "0123456789.,eE+-xpinfaINFAN ";
-    unsigned state = 12345;
-    auto next = [&state] { return state = state * 1103515245u + 12345u; };
-    int taken = 0;
-    for (int round = 0; round < 20000; ++round) {
-        std::string text;
-        const size_t length = (next() >> 16) % 20;
-        for (size_t i = 0; i < length; ++i)
-            text += alphabet[(next() >> 16) % (sizeof alphabet - 1)];
-        float v = 1;
-        if (parse_dimension(text.c_str(), &v) != dimension_parse::taken) {
-            ASSERT_EQ(v, 1.0f) << text;
-            continue;
-        }
-        ++taken;
-        ASSERT_TRUE(std::isfinite(v)) << text;
-        const std::string shown = dimension_text(v);
-        ASSERT_LE(shown.size(), 19u) << text;
-        float again = 0;
-        ASSERT_EQ(parse_dimension(shown.c_str(), &again), dimension_parse::taken) << text;
-    }
-    EXPECT_GT(taken, 1000);
-}
-
-TEST_F(GeometryForm, OffersTheDimensionsAndEchoesThem) {
     ScriptedPrompts prompts;
     MessageLog log;
+};
+
+// Confirming re-reads every field from its six-decimal text, untouched ones included.
+TEST_F(GeometryForm, OffersSixDecimalsAndEchoesWhatItTook) {
+    geometry[1] = 1.23456789f;
+    geometry[2] = 0.0000004f;
     prompts.answer(std::vector<std::string>{});
     sub_ChangeGeometry();
     ASSERT_EQ(prompts.asked().size(), 1u);
-    const auto& asked = prompts.asked()[0];
-    EXPECT_EQ(asked.field, 20);
-    const std::vector<std::string> labels = {"Ext Diameter with Cog", "Ext Diameter w/o Cog",
-                                             "Diameter of center hole",
-                                             "Distance between holes (far)", "Mount Hole Diameter"};
-    EXPECT_EQ(asked.labels, labels);
-    const std::vector<std::string> offered = {"180.000000", "150.000000", "24.000000",
-                                              "46.000000", "12.000000"};
-    EXPECT_EQ(asked.offered, offered);
+    EXPECT_EQ(prompts.asked()[0].field, 20);
+    EXPECT_EQ(prompts.asked()[0].labels,
+              (std::vector<std::string>{"Ext Diameter with Cog", "Ext Diameter w/o Cog",
+                                        "Diameter of center hole", "Distance between holes (far)",
+                                        "Mount Hole Diameter"}));
+    EXPECT_EQ(
+        prompts.asked()[0].offered,
+        (std::vector<std::string>{"180.000000", "1.234568", "0.000000", "46.000000", "12.000000"}));
+    EXPECT_EQ(geometry[1], 1.234568f);
+    EXPECT_EQ(geometry[2], 0.0f);
     EXPECT_EQ(log.body(), "Ext Diameter with Cog : 180.000000 mm\n"
-                          "Ext Diameter w/o Cog : 150.000000 mm\n"
-                          "Diameter of center hole : 24.000000 mm\n"
+                          "Ext Diameter w/o Cog : 1.234568 mm\n"
+                          "Diameter of center hole : 0.000000 mm\n"
                           "Distance between holes (far) : 46.000000 mm\n"
                           "Mount Hole Diameter : 12.000000 mm\n");
 }
 
 TEST_F(GeometryForm, TakesNumbersKeepsTheRest) {
-    ScriptedPrompts prompts;
-    MessageLog log;
     prompts.answer({"46abc", "abc", "1e2", "-3", "0"});
     sub_ChangeGeometry();
-    EXPECT_EQ(geometry[0], 46.0f);
-    EXPECT_EQ(geometry[1], 150.0f);
-    EXPECT_EQ(geometry[2], 100.0f);
-    EXPECT_EQ(geometry[3], -3.0f);
-    EXPECT_EQ(geometry[4], 0.0f);
     EXPECT_EQ(log.body(), "Ext Diameter with Cog : 46.000000 mm\n"
                           "Ext Diameter w/o Cog : 150.000000 mm\n"
                           "Diameter of center hole : 100.000000 mm\n"
                           "Distance between holes (far) : -3.000000 mm\n"
                           "Mount Hole Diameter : 0.000000 mm\n");
-    // The next form offers what was taken.
+    EXPECT_EQ(std::vector<float>(geometry, geometry + 5),
+              (std::vector<float>{46, 150, 100, -3, 0}));
+    // Esc then changes and prints nothing.
+    log.clear();
     prompts.escape();
     sub_ChangeGeometry();
     EXPECT_EQ(prompts.asked()[1].offered[0], "46.000000");
-    EXPECT_EQ(prompts.asked()[1].offered[3], "-3.000000");
-}
-
-TEST_F(GeometryForm, EscapeChangesAndPrintsNothing) {
-    ScriptedPrompts prompts;
-    MessageLog log;
-    prompts.escape();
-    sub_ChangeGeometry();
-    EXPECT_EQ(prompts.asked().size(), 1u);
     EXPECT_EQ(log.body(), "");
-    EXPECT_EQ(geometry[0], 180.0f);
-    EXPECT_EQ(geometry[4], 12.0f);
+    EXPECT_EQ(std::vector<float>(geometry, geometry + 5),
+              (std::vector<float>{46, 150, 100, -3, 0}));
 }
 
-TEST_F(GeometryForm, ConfirmingRoundsToSixDecimals) {
-    geometry[1] = 1.23456789f;
-    geometry[2] = 0.0000004f;
-    ScriptedPrompts prompts;
-    MessageLog log;
-    prompts.answer(std::vector<std::string>{});
-    sub_ChangeGeometry();
-    EXPECT_EQ(geometry[0], 150.0f + 30.0f);
-    EXPECT_EQ(geometry[1], 1.234568f);
-    EXPECT_EQ(geometry[2], 0.0f);
-}
-
+// A value whose "%f" text would not fit the 19 characters of the field, inf and nan are refused.
 TEST_F(GeometryForm, RefusesValuesTheFieldCannotHold) {
-    ScriptedPrompts prompts;
-    MessageLog log;
     prompts.answer({"2e12", "inf", "nan", "-2e11", "99999999999"});
     sub_ChangeGeometry();
-    EXPECT_EQ(geometry[0], 180.0f);
-    EXPECT_EQ(geometry[1], 150.0f);
-    EXPECT_EQ(geometry[2], 24.0f);
-    EXPECT_EQ(geometry[3], 46.0f);
-    EXPECT_EQ(geometry[4], 99999997952.0f);
+    EXPECT_EQ(std::vector<float>(geometry, geometry + 5),
+              (std::vector<float>{180, 150, 24, 46, 99999997952.0f}));
     EXPECT_EQ(log.body(),
               "Error: Ext Diameter with Cog is too large to show in the form, value kept\n"
               "Ext Diameter with Cog : 180.000000 mm\n"
@@ -213,27 +119,45 @@ TEST_F(GeometryForm, RefusesValuesTheFieldCannotHold) {
               "Error: Distance between holes (far) is too large to show in the form, value kept\n"
               "Distance between holes (far) : 46.000000 mm\n"
               "Mount Hole Diameter : 99999997952.000000 mm\n");
-    // Everything still fits the next form.
-    prompts.escape();
-    sub_ChangeGeometry();
-    for (const std::string& text : prompts.asked()[1].offered) EXPECT_LE(text.size(), 19u);
-}
-
-TEST_F(GeometryForm, ValueSetElsewhereStillFitsTheField) {
+    float v = 0; // the largest that still fit
+    EXPECT_EQ(parse_dimension("1e12", &v), dimension_parse::taken);
+    EXPECT_EQ(dimension_text(v), "999999995904.000000");
+    EXPECT_EQ(parse_dimension("-1e11", &v), dimension_parse::taken);
+    EXPECT_EQ(dimension_text(v), "-99999997952.000000");
+    // A value set elsewhere is offered in exponent form, and refused again when confirmed.
     geometry[0] = 1e20f;
-    geometry[1] = std::numeric_limits<float>::infinity();
-    ScriptedPrompts prompts;
-    MessageLog log;
+    geometry[1] = inf;
     prompts.answer(std::vector<std::string>{});
     sub_ChangeGeometry();
-    ASSERT_EQ(prompts.asked().size(), 1u);
-    EXPECT_EQ(prompts.asked()[0].offered[0], "1.000000e+20");
-    EXPECT_EQ(prompts.asked()[0].offered[1], "inf");
-    // Read back unchanged, the huge value is refused and kept; the echo may be long.
+    EXPECT_EQ(prompts.asked()[1].offered[0], "1.000000e+20");
+    EXPECT_EQ(prompts.asked()[1].offered[1], "inf");
     EXPECT_EQ(geometry[0], 1e20f);
     EXPECT_NE(log.body().find("Ext Diameter with Cog : 100000002004087734272.000000 mm\n"),
-              std::string::npos)
-        << log.body();
+              std::string::npos); // the echo has no width limit
+}
+
+TEST(DiskMessages, EveryRefusalSaysWhyAndSuccessSaysNothing) {
+    EXPECT_EQ(disk_result_message(disk_result{}), "");
+    for (disk_status s :
+         {disk_status::no_code, disk_status::bad_run, disk_status::not_finite,
+          disk_status::no_scale, disk_status::too_large, disk_status::gerber_range,
+          disk_status::drill_too_large, disk_status::bad_placement, disk_status::same_file,
+          disk_status::no_memory, disk_status::write_failed}) {
+        disk_result r;
+        r.status = s;
+        const std::string m = disk_result_message(r);
+        ASSERT_FALSE(m.empty());
+        EXPECT_EQ(m.back(), '\n');
+    }
+    disk_result failed;
+    failed.status = disk_status::write_failed;
+    failed.file.opened = true;
+    failed.file.error = 28; // ENOSPC
+    failed.first_written = true;
+    const std::string m = disk_result_message(failed);
+    EXPECT_EQ(m.rfind("Can't write file! (", 0), 0u) << m;
+    EXPECT_NE(m.find("\nThe Gerber file was written, the Excellon file was not.\n"),
+              std::string::npos);
 }
 
 } // namespace
