@@ -25,49 +25,30 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::string utf8(uint32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    static const unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
+    if (c < 0x80) return std::string(1, static_cast<char>(c));
+    int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    std::string out(1, static_cast<char>(lead[extra] | (c >> (6 * extra))));
+    for (int i = extra - 1; i >= 0; --i)
+        out += static_cast<char>(0x80 | ((c >> (6 * i)) & 0x3F));
     return out;
 }
 
 int curses_color(const VTermColor& color, bool foreground) {
-    if (foreground ? VTERM_COLOR_IS_DEFAULT_FG(&color) : VTERM_COLOR_IS_DEFAULT_BG(&color))
-        return default_color;
-    if (VTERM_COLOR_IS_INDEXED(&color)) return color.indexed.idx;
-    return default_color;
+    bool is_default =
+        foreground ? VTERM_COLOR_IS_DEFAULT_FG(&color) : VTERM_COLOR_IS_DEFAULT_BG(&color);
+    return !is_default && VTERM_COLOR_IS_INDEXED(&color) ? color.indexed.idx : default_color;
 }
 
 const std::map<std::string, VTermKey>& named_keys() {
+    // clang-format off
     static const std::map<std::string, VTermKey> keys = {
-        {"Up", VTERM_KEY_UP},
-        {"Down", VTERM_KEY_DOWN},
-        {"Left", VTERM_KEY_LEFT},
-        {"Right", VTERM_KEY_RIGHT},
-        {"Enter", VTERM_KEY_ENTER},
-        {"Esc", VTERM_KEY_ESCAPE},
-        {"Tab", VTERM_KEY_TAB},
-        {"Insert", VTERM_KEY_INS},
-        {"Delete", VTERM_KEY_DEL},
-        {"Home", VTERM_KEY_HOME},
-        {"End", VTERM_KEY_END},
-        {"PageUp", VTERM_KEY_PAGEUP},
-        {"PageDown", VTERM_KEY_PAGEDOWN},
-        {"Backspace", VTERM_KEY_BACKSPACE},
-    };
+        {"Up", VTERM_KEY_UP}, {"Down", VTERM_KEY_DOWN}, {"Left", VTERM_KEY_LEFT},
+        {"Right", VTERM_KEY_RIGHT}, {"Enter", VTERM_KEY_ENTER}, {"Esc", VTERM_KEY_ESCAPE},
+        {"Tab", VTERM_KEY_TAB}, {"Insert", VTERM_KEY_INS}, {"Delete", VTERM_KEY_DEL},
+        {"Home", VTERM_KEY_HOME}, {"End", VTERM_KEY_END}, {"PageUp", VTERM_KEY_PAGEUP},
+        {"PageDown", VTERM_KEY_PAGEDOWN}, {"Backspace", VTERM_KEY_BACKSPACE}};
+    // clang-format on
     return keys;
 }
 
@@ -86,10 +67,6 @@ struct SessionCallbacks {
         auto* s = static_cast<Session*>(user);
         if (prop == VTERM_PROP_ALTSCREEN) s->altscreen_ = value->boolean != 0;
         if (prop == VTERM_PROP_CURSORVISIBLE) s->cursor_visible_ = value->boolean != 0;
-        return 1;
-    }
-    static int bell(void* user) {
-        ++static_cast<Session*>(user)->bells_;
         return 1;
     }
     static int movecursor(VTermPos pos, VTermPos, int, void* user) {
@@ -136,10 +113,8 @@ Session::Session(const Options& options)
             tcsetattr(0, TCSANOW, &modes);
         }
         if (!options_.cwd.empty() && chdir(options_.cwd.c_str()) != 0) _exit(126);
-        unsetenv("LINES");
-        unsetenv("COLUMNS");
-        unsetenv("ESCDELAY");
-        unsetenv("TMUX");
+        for (const char* name : {"LINES", "COLUMNS", "ESCDELAY", "TMUX"})
+            unsetenv(name);
         setenv("TERM", options_.term.c_str(), 1);
         setenv("LANG", options_.locale.c_str(), 1);
         setenv("LC_ALL", options_.locale.c_str(), 1);
@@ -163,7 +138,6 @@ Session::Session(const Options& options)
         c.damage = SessionCallbacks::damage;
         c.movecursor = SessionCallbacks::movecursor;
         c.settermprop = SessionCallbacks::settermprop;
-        c.bell = SessionCallbacks::bell;
         return c;
     }();
     vterm_screen_set_callbacks(screen_, &callbacks, this);
@@ -215,10 +189,6 @@ void Session::press(const std::string& key, int times) {
         }
         pump();
     }
-}
-
-void Session::type(const std::string& text) {
-    send_bytes(text);
 }
 
 bool Session::read_some(int wait_ms) {
@@ -318,12 +288,6 @@ void Session::reap(bool block) {
     return wait_until([&] { return contains(text); }, "\"" + text + "\" on the screen", timeout_ms);
 }
 
-::testing::AssertionResult Session::wait_for_row(int row_index, const std::string& text,
-                                                 int timeout_ms) {
-    return wait_until([&] { return row(row_index).find(text) != std::string::npos; },
-                      "\"" + text + "\" on row " + std::to_string(row_index), timeout_ms);
-}
-
 ::testing::AssertionResult Session::settle(int quiet_ms, int timeout_ms) {
     if (timeout_ms < 0) timeout_ms = options_.timeout_ms;
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
@@ -347,10 +311,6 @@ std::string Session::text_at(int row_index, int col, int length) const {
     for (int c = col; c < col + length && c < cols_; ++c)
         out += cell(row_index, c).text;
     return out;
-}
-
-std::string Session::row(int row_index) const {
-    return text_at(row_index, 0, cols_);
 }
 
 std::string Session::screen() const {
@@ -416,22 +376,17 @@ void Session::signal(int sig) {
 }
 
 ::testing::AssertionResult Session::terminal_restored() const {
-    if (altscreen_)
-        return ::testing::AssertionFailure() << "the program did not leave the alternate screen";
-    ::testing::AssertionResult modes = modes_restored();
-    if (!modes) return modes;
-    if (!cursor_visible_) return ::testing::AssertionFailure() << "cursor left hidden";
-    return ::testing::AssertionSuccess();
+    if (altscreen_) return ::testing::AssertionFailure() << "the alternate screen is still on";
+    if (!cursor_visible_) return ::testing::AssertionFailure() << "the cursor is left hidden";
+    return modes_restored();
 }
 
 ::testing::AssertionResult Session::modes_restored() const {
     struct termios modes;
-    int fd = slave_ >= 0 ? slave_ : master_;
-    if (tcgetattr(fd, &modes) != 0)
+    if (tcgetattr(slave_ >= 0 ? slave_ : master_, &modes) != 0)
         return ::testing::AssertionFailure() << "cannot read the pty modes: " << strerror(errno);
-    if (!(modes.c_lflag & ICANON))
-        return ::testing::AssertionFailure() << "pty not in canonical mode";
-    if (!(modes.c_lflag & ECHO)) return ::testing::AssertionFailure() << "pty echo is off";
+    if ((modes.c_lflag & (ICANON | ECHO)) != (ICANON | ECHO))
+        return ::testing::AssertionFailure() << "the pty is not canonical with echo";
     return ::testing::AssertionSuccess();
 }
 

@@ -65,16 +65,9 @@ MessageLog::~MessageLog() { set_headless_log(previous_); }
 
 std::vector<std::string> MessageLog::lines() const {
     std::vector<std::string> out;
-    std::string line;
-    for (char c : log_.body) {
-        if (c == '\n') {
-            out.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-        }
-    }
-    if (!line.empty()) out.push_back(line);
+    std::istringstream in(log_.body);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
     return out;
 }
 
