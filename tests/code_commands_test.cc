@@ -1,4 +1,5 @@
-// Load, Save, Manual input and Test STGC as the message pane shows them.
+// The text form of a code, and Load, Save, Manual input and Test STGC as the message pane
+// shows them.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,52 @@ const runs known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
                          13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 const std::string known_good_text =
     "10,3,5,18,14,3,4,8,6,6,5,6,10,3,13,4,5,12,4,13,4,4,11,4,12,5,9,23";
+
+// What the readers of a parsed run list see: the entries before the first 0.
+runs parsed(const std::string& text) {
+    int* list = parse_runlist(text.c_str());
+    runs out = runs_of(list);
+    delete[] list;
+    return out;
+}
+
+TEST(Decoder, TextFormsGiveTheirRunListsAndFormatBack) {
+    const struct {
+        std::string text;
+        runs expected;
+    } cases[] = {
+        {"10,3,5", {10, 3, 5}},
+        {"10,3,5,", {10, 3, 5}},
+        {"10:3;5", {10, 3, 5}},
+        {"10, \n3, \n5\n", {10, 3, 5}},
+        {"10 3", {103}}, // other bytes do not separate: the digits join
+        {"-5,3", {5, 3}},
+        {"007,3", {7, 3}},
+        {"\303\2514,\3772", {4, 2}}, // bytes above 127 are skipped too
+        {"10,3,0", {10, 3}},         // a 0 field ends the run list
+        {"10,,3", {10}},
+        {"10,3,0,5", {10, 3}},
+        {",10,3", {}},
+        {"", {}},
+        {"abc", {}},
+        // Numbers above the largest int are held at it; 4294967296 must not wrap to 0.
+        {"2147483647,1", {INT_MAX, 1}},
+        {"2147483648,1", {INT_MAX, 1}},
+        {"99999999999999999999999,7", {INT_MAX, 7}},
+        {"5,4294967296", {5, INT_MAX}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("\"" + c.text + "\"");
+        EXPECT_EQ(parsed(c.text), c.expected);
+        int* list = make_runlist(c.expected);
+        EXPECT_EQ(parsed(format_runlist(list)), c.expected); // Save then Load gives it back
+        delete[] list;
+    }
+    // 10,,3 stores 10, 0, 3 and the terminator; the code file form stops at the 0.
+    int* list = parse_runlist("10,,3");
+    EXPECT_EQ(runs(list, list + 4), (runs{10, 0, 3, 0}));
+    delete[] list;
+}
 
 // Each test starts without a current code and with the default file names; its prompts are
 // answered from a script (Esc when nothing is left) and its messages collected.
