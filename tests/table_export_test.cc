@@ -153,7 +153,7 @@ TEST_F(Tables, RefusalsWriteNothingAndKeepTheOldFile) {
         {{1, 2, 3, 5}, "Quality = 11, Number of cogs = 4\n", no_heads, ""},
         {{5, -3}, "Quality = 2, Number of cogs = 2\n", negative, negative},
         {{1, 1, 1, 1}, info(4, 4, 1), same, ""},
-        {{1, 3}, info(4, 2, 2), same, ""},
+        {{3, 1}, info(4, 2, 2), same, ""}, // rotation 2 reads as rotation 0
         {{3, 59}, info(62, 2, 31) + many, above30, ""},
         {{INT_MAX},
          info(INT_MAX, 1, INT_MAX) + many,
