@@ -1,7 +1,6 @@
 // The generation commands: prompts and defaults, the echo line, the checks and the refusals.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -79,54 +78,40 @@ TEST_F(GenCommand, OneCogGivesTheTwoRunCode) {
     EXPECT_EQ(runs_of(global_stgc), (std::vector<int>{3, 3}));
 }
 
-// Each check echoes the quality first, keeps the current code and releases the tables; a cog
-// number whose quality leaves the int range stays a large quality.
-TEST_F(GenCommand, QualityChecksKeepTheCode) {
+// Each check echoes the quality first (a cog number whose quality leaves the int range stays a
+// large quality); refused head counts build no table; Esc at the first prompt is silent, at the
+// second it ends the command after the listing. The current code stays, the tables are released.
+TEST_F(GenCommand, ChecksRefusalsAndEscapeKeepTheCode) {
+    const std::string too_low = "Error: Too low quality\n", too_high = "Error: Too high quality\n";
+    const std::string no_heads = "Error: The number of heads is not a number\n";
+    const std::string out_of_range = "Error: Number of heads must be from 3 to 20\n";
     const struct {
         int mode;
-        const char* answer;
-        const char* messages;
-    } cases[] = {
-        {0, "8", "Heads = 5, Quality = 8 \nError: Too low quality\n"},
-        {0, "40", "Heads = 5, Quality = 40 \nError: Too high quality\n"},
-        {0, "25", "Heads = 5, Quality = 25 \nError: (2*Heads) must be divisor of Quality\n"},
-        {0, "-30", "Heads = 5, Quality = -30 \nError: Too low quality\n"},
-        {1, "0", "Heads = 5, Quality = 0 \nError: Too low quality\n"},
-        {1, "4", "Heads = 5, Quality = 40 \nError: Too high quality\n"},
-        {1, "2147483647", "Heads = 5, Quality = 21474836470 \nError: Too high quality\n"},
-        {1, "-2147483648", "Heads = 5, Quality = -21474836480 \nError: Too low quality\n"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(run(c.mode, {"5", c.answer}), five_heads + c.messages);
-        EXPECT_EQ(runs_of(global_stgc), old_code);
-        EXPECT_EQ(perebor.even_necklaces, nullptr);
-    }
-}
-
-// Refused head counts build no table; Esc at the first prompt is silent, at the second it ends
-// the command after the listing.
-TEST_F(GenCommand, RefusalsAndEscapeKeepTheCode) {
-    const struct {
         std::vector<const char*> answers;
         std::string messages;
     } cases[] = {
-        {{"abc"}, "Error: The number of heads is not a number\n"},
-        {{""}, "Error: The number of heads is not a number\n"},
-        {{"99999999999"}, "Error: The number of heads is not a number\n"},
-        {{"2"}, "Error: Number of heads must be from 3 to 20\n"},
-        {{"21"}, "Error: Number of heads must be from 3 to 20\n"},
-        {{"-8"}, "Error: Number of heads must be from 3 to 20\n"},
-        {{"5", "lots"}, five_heads + "Error: The answer is not a number\n"},
-        {{"5", ""}, five_heads + "Error: The answer is not a number\n"},
-        {{nullptr}, ""},
-        {{"6", nullptr}, "...Generating step 1...\nsize: 4,5\n<3,5,f,17,>\n<1,7,b,d,1f,>\n"},
+        // clang-format off
+        {0, {"5", "8"}, five_heads + "Heads = 5, Quality = 8 \n" + too_low},
+        {0, {"5", "40"}, five_heads + "Heads = 5, Quality = 40 \n" + too_high},
+        {0, {"5", "25"}, five_heads + "Heads = 5, Quality = 25 \n"
+                                      "Error: (2*Heads) must be divisor of Quality\n"},
+        {0, {"5", "-30"}, five_heads + "Heads = 5, Quality = -30 \n" + too_low},
+        {1, {"5", "0"}, five_heads + "Heads = 5, Quality = 0 \n" + too_low},
+        {1, {"5", "4"}, five_heads + "Heads = 5, Quality = 40 \n" + too_high},
+        {1, {"5", "2147483647"}, five_heads + "Heads = 5, Quality = 21474836470 \n" + too_high},
+        {1, {"5", "-2147483648"}, five_heads + "Heads = 5, Quality = -21474836480 \n" + too_low},
+        {0, {"5", "lots"}, five_heads + "Error: The answer is not a number\n"},
+        {1, {"5", ""}, five_heads + "Error: The answer is not a number\n"},
+        {0, {"abc"}, no_heads}, {0, {""}, no_heads}, {1, {"99999999999"}, no_heads},
+        {0, {"2"}, out_of_range}, {1, {"21"}, out_of_range}, {0, {"-8"}, out_of_range},
+        {0, {nullptr}, ""},
+        {1, {"6", nullptr}, "...Generating step 1...\nsize: 4,5\n<3,5,f,17,>\n<1,7,b,d,1f,>\n"},
+        // clang-format on
     };
+    size_t prompts_asked = 0; // one per answer, no more
     for (const auto& c : cases) {
-        EXPECT_EQ(run(0, c.answers), c.messages);
-        const std::string prompted = asked(); // as many prompts as answers
-        EXPECT_EQ(static_cast<size_t>(std::count(prompted.begin(), prompted.end(), '\n')),
-                  c.answers.size())
-            << prompted;
+        EXPECT_EQ(run(c.mode, c.answers), c.messages);
+        EXPECT_EQ(prompts.asked().size(), prompts_asked += c.answers.size()) << c.messages;
         EXPECT_EQ(runs_of(global_stgc), old_code);
         EXPECT_EQ(perebor.even_necklaces, nullptr);
     }

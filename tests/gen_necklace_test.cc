@@ -80,33 +80,4 @@ TEST(NecklaceTables, ListingLines) {
     }
 }
 
-// Representatives are the smallest rotations, ascending, of their list's parity; every word is
-// periodic or located on the necklace whose representative, rotated as reported, gives it back.
-TEST(NecklaceTables, EveryWordFindsItsNecklace) {
-    for (int n : {2, 6, 9, 12, 15}) {
-        build(n);
-        for (int x = 0; x < perebor.even_count + perebor.odd_count; ++x) {
-            const int rep = perebor.node_word(x);
-            EXPECT_EQ(chetny(rep), x < perebor.even_count ? 1 : 0) << n << " " << rep;
-            if (x != 0 && x != perebor.even_count) {
-                EXPECT_LT(perebor.node_word(x - 1), rep);
-            }
-            for (int s = 1; s < n; ++s)
-                EXPECT_LT(rep, rotated(rep, s, n)) << n << " " << rep;
-        }
-        for (int word = 0; word < (1 << n); ++word) {
-            bool periodic = false;
-            for (int s = 1; s < n; ++s)
-                periodic = periodic || rotated(word, s, n) == word;
-            int index = -1, rotation = -1;
-            ASSERT_EQ(perebor.locate(word, &index, &rotation), !periodic) << n << " " << word;
-            const int* list = chetny(word) ? perebor.even_necklaces : perebor.odd_necklaces;
-            if (!periodic) {
-                EXPECT_EQ(rotated(list[index], rotation, n), word) << n << " " << word;
-            }
-        }
-        undo_alg1();
-    }
-}
-
 } // namespace

@@ -1,23 +1,28 @@
-// The code search as a whole: checks, the two-run code, every offered quality up to 12 heads,
-// cancellation.
+// The code search: joins between even necklaces, the worked examples, the pruned choice of
+// joins against a plain search, the checks, every offered quality, and cancellation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "code/runlist.h"
 #include "code/track.h"
 #include "code/verify.h"
+#include "gen/choice_search.h"
+#include "gen/cycle_search.h"
 #include "gen/necklace.h"
+#include "gen/search.h"
+#include "gen/transitions.h"
 #include "tests/support/test_support.h"
 
 using testing_support::MessageLog;
 
 namespace {
 
+using entry = std::tuple<int, int, int>; // rotation, intermediate word, odd necklace
 const std::vector<int> old_code = {10, 3, 5, 18};
 
 int build(int n) {
@@ -27,76 +32,167 @@ int build(int n) {
     return max;
 }
 
-// A new code of n heads and quality Q that passes the code test, and the tables released.
-void expect_new_code(int n, int Q) {
-    ASSERT_NE(global_stgc, nullptr);
-    EXPECT_EQ(shape_of(global_stgc).quality, Q);
-    EXPECT_EQ(shape_of(global_stgc).runs * n, Q);
-    EXPECT_EQ(check_code(global_stgc), code_verdict::good) << "n=" << n << " Q=" << Q;
-    EXPECT_EQ(perebor.even_necklaces, nullptr);
+std::vector<entry> entries(int j, int k) {
+    std::vector<transition> list;
+    transitions_between(perebor, j, k, list);
+    std::vector<entry> out;
+    for (const transition& t : list)
+        out.emplace_back(t.rotation, t.word, t.odd);
+    return out;
 }
 
-TEST(Search, TwoRunCodeForOneCog) {
-    for (int n = 3; n <= 20; ++n) {
+TEST(Transitions, FiveAndSixHeads) {
+    build(5); // even necklaces 3, 5, f: each a neighbour of the other two
+    const size_t counts[3][3] = {{0, 8, 6}, {8, 0, 6}, {6, 6, 0}};
+    for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(entries(j, k).size(), counts[j][k]) << j << "," << k;
+    EXPECT_EQ(even_neighbours(perebor, 0), (std::vector<int>{1, 2}));
+    EXPECT_EQ(entries(0, 1)[0], entry(0, 0x1, 0));
+    EXPECT_EQ(entries(0, 1)[1], entry(0, 0x7, 1));
+    // Six heads: 010101 between 5 and 17 is periodic, on no odd necklace, and never chosen.
+    build(6);
+    const std::vector<entry> five_seventeen = entries(1, 3);
+    EXPECT_EQ(std::count(five_seventeen.begin(), five_seventeen.end(), entry(0, 0x15, -1)), 1);
+    undo_alg1();
+}
+
+std::vector<int> cycle_of(std::vector<int> words) {
+    const int* evens = perebor.even_necklaces;
+    for (int& w : words)
+        w = static_cast<int>(std::find(evens, evens + perebor.even_count, w) - evens);
+    return words;
+}
+
+TEST(ChoiceSearch, WorkedExamples) {
+    const struct {
+        int n;
+        std::vector<int> words;
+        const char* messages;
+        std::vector<int> runs;
+    } examples[] = {
+        // clang-format off
+        {5, {0x3, 0x5, 0xf}, "Hamilton:<3,5,f>GOOD\n{0,0,5}\nGray Code found (Sh=2)\n"
+                             "First COG detected (3)\n", {3, 2, 2, 9, 10, 4}},
+        {5, {0x3, 0x5}, "Hamilton:<3,5>GOOD\n{0,3}\nGray Code found (Sh=1)\n"
+                        "First COG detected (2)\n", {3, 2, 5, 10}},
+        {8, {0x3, 0x5, 0x9, 0xf}, "Hamilton:<3,5,9,f>GOOD\n{0,1,0,2}\nGray Code found (Sh=1)\n"
+                                  "First COG detected (4)\n", {5, 2, 2, 2, 3, 4, 10, 36}},
+        // clang-format on
+    };
+    for (const auto& e : examples) {
+        build(e.n);
+        MessageLog log;
+        std::vector<int> runs;
+        EXPECT_EQ(attempt_cycle(perebor, cycle_of(e.words), {}, 0, runs), attempt_result::good);
+        EXPECT_EQ(log.body(), e.messages);
+        EXPECT_EQ(runs, e.runs);
+    }
+    // Over its work limit an attempt is abandoned as BAD.
+    MessageLog log;
+    std::vector<int> runs;
+    EXPECT_EQ(attempt_cycle(perebor, cycle_of({0x3, 0x5, 0x9, 0xf}), {}, 1, runs),
+              attempt_result::bad);
+    EXPECT_EQ(log.body(), "Hamilton:<3,5,9,f>BAD\n");
+    undo_alg1();
+}
+
+// Depth-first in ascending order without pruning: the first choice whose odd necklaces all
+// differ (periodic words never chosen) and whose rotation sum is coprime with n.
+bool plain_choice(const cycle_edges& edges, int n, std::vector<char>& used,
+                  std::vector<int>& choice, int& sh) {
+    const int d = static_cast<int>(choice.size());
+    if (d + 1 == static_cast<int>(edges.start.size())) return NOD(sh, n) == 1;
+    for (int c = 0; c < edges.count(d); ++c) {
+        const transition& t = edges.at(d, c);
+        if (t.odd < 0 || used[t.odd]) continue;
+        used[t.odd] = 1;
+        choice.push_back(c);
+        sh += t.rotation;
+        if (plain_choice(edges, n, used, choice, sh)) return true;
+        used[t.odd] = 0;
+        choice.pop_back();
+        sh -= t.rotation;
+    }
+    return false;
+}
+
+// A random closed cycle of m distinct even necklaces, each a neighbour of the next.
+bool random_cycle(int m, std::vector<int>& cycle) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        cycle.assign(1, rand() % perebor.even_count);
+        while (static_cast<int>(cycle.size()) < m) {
+            const std::vector<int> next = even_neighbours(perebor, cycle.back());
+            const int pick = next.empty() ? cycle[0] : next[rand() % next.size()];
+            if (std::count(cycle.begin(), cycle.end(), pick)) break;
+            cycle.push_back(pick);
+        }
+        const std::vector<int> last = even_neighbours(perebor, cycle.back());
+        if (static_cast<int>(cycle.size()) == m && std::count(last.begin(), last.end(), cycle[0]))
+            return true;
+    }
+    return false;
+}
+
+// Random cycles, many without any valid choice, and cycles of the cycle search with their joins
+// as the hint: the pruned search gives the plain search's verdict, choice and Sh.
+TEST(ChoiceSearch, SameAnswerAsThePlainSearch) {
+    srand(20240611);
+    int found = 0, none = 0;
+    for (int n = 5; n <= 10; ++n) {
         build(n);
-        MessageLog log;
-        ASSERT_TRUE(perebor.process(2 * n));
-        EXPECT_EQ(log.body(), "Simple algorithm...\n");
-        EXPECT_EQ(runs_of(global_stgc).size(), 2u);
-        expect_new_code(n, 2 * n);
+        for (int round = 0; round < 80; ++round) {
+            const int m = 2 + rand() % std::min(11, perebor.even_count - 1);
+            std::vector<int> cycle, hint;
+            if (round % 2 ? find_cycle(perebor, m, cycle, hint) != cycle_status::found
+                          : !random_cycle(m, cycle))
+                continue;
+            cycle_edges edges;
+            list_cycle_edges(perebor, cycle, edges);
+            std::vector<char> used(static_cast<size_t>(perebor.odd_count), 0);
+            std::vector<int> expected, choice;
+            int expected_sh = 0, sh = 0;
+            const bool valid = plain_choice(edges, n, used, expected, expected_sh);
+            ASSERT_TRUE(valid || hint.empty()) << "the cycle search gave a cycle without joins";
+            ASSERT_EQ(choose_transitions(perebor, edges, hint, 0, choice, sh),
+                      valid ? choice_status::found : choice_status::none)
+                << "n=" << n << " m=" << m;
+            found += valid;
+            if (valid) {
+                EXPECT_EQ(choice, expected) << "n=" << n << " m=" << m;
+                EXPECT_EQ(sh, expected_sh);
+                continue;
+            }
+            ++none; // such a cycle is reported BAD and gives no code
+            MessageLog log;
+            std::vector<int> runs;
+            EXPECT_EQ(attempt_cycle(perebor, cycle, {}, 0, runs), attempt_result::bad);
+            EXPECT_EQ(log.body().substr(log.body().size() - 5), ">BAD\n");
+        }
+        undo_alg1();
     }
-    replace_global_stgc(nullptr);
+    EXPECT_GT(found, 100);
+    EXPECT_GT(none, 5);
 }
 
-TEST(Search, ChecksLeaveTheCodeAndReleaseTheTables) {
-    replace_global_stgc(make_runlist(old_code));
-    const std::pair<int, const char*> cases[] = {
-        {8, "Too low Quality\n"},
-        {40, "Too high Quality\n"},
-        {25, "(2*Number_Of_Heads) must be divisor of Quality\n"},
-        {-10, "Too low Quality\n"}};
-    for (const auto& c : cases) {
-        build(5);
-        MessageLog log;
-        EXPECT_FALSE(perebor.process(c.first));
-        EXPECT_EQ(log.body(), c.second);
-        EXPECT_EQ(perebor.even_necklaces, nullptr);
-    }
-    MessageLog log; // without tables nothing is searched
-    EXPECT_FALSE(perebor.process(30));
-    EXPECT_EQ(log.body(), "Error: Number of heads must be from 3 to 20\n");
-    EXPECT_EQ(runs_of(global_stgc), old_code);
-    replace_global_stgc(nullptr);
-}
-
-// The attempt that found the code lists m distinct words of the even table.
-TEST(Search, EveryOfferedQualityUpToTwelveHeads) {
+// Every quality the command offers for 3 to 12 heads, and the two-run code up to 20 heads,
+// gives a code of n heads and quality Q that passes the code test; the tables are released.
+TEST(Search, EveryOfferedQuality) {
     srand(1);
-    for (int n = 3; n <= 12; ++n) {
-        const int max = build(n);
-        const std::vector<int> evens(perebor.even_necklaces,
-                                     perebor.even_necklaces + perebor.even_count);
+    for (int n = 3; n <= 20; ++n) {
+        const int max = n <= 12 ? build(n) : 2 * n;
         for (int m = 1; 2 * n * m <= max; ++m) {
             build(n);
             MessageLog log;
             ASSERT_TRUE(perebor.process(2 * n * m)) << "n=" << n << " m=" << m;
-            expect_new_code(n, 2 * n * m);
-            if (m == 1) continue;
-            const std::vector<std::string> lines = log.lines();
-            ASSERT_GE(lines.size(), 4u);
-            EXPECT_EQ(lines.back(), "First COG detected (" + std::to_string(m) + ")");
-            const std::string& hamilton = lines[lines.size() - 4];
-            ASSERT_EQ(hamilton.rfind("Hamilton:<", 0), 0u) << hamilton;
-            ASSERT_EQ(hamilton.substr(hamilton.size() - 5), ">GOOD");
-            std::set<int> words;
-            for (const char* at = hamilton.c_str() + 10; *at != '>'; at += *at == ',') {
-                char* end = nullptr;
-                words.insert(static_cast<int>(strtol(at, &end, 16)));
-                at = end;
+            if (m == 1) {
+                EXPECT_EQ(log.body(), "Simple algorithm...\n");
             }
-            EXPECT_EQ(static_cast<int>(words.size()), m) << hamilton;
-            for (int w : words)
-                EXPECT_TRUE(std::count(evens.begin(), evens.end(), w)) << w;
+            ASSERT_NE(global_stgc, nullptr);
+            EXPECT_EQ(shape_of(global_stgc).quality, 2 * n * m);
+            EXPECT_EQ(shape_of(global_stgc).runs, 2 * m);
+            EXPECT_EQ(check_code(global_stgc), code_verdict::good) << "n=" << n << " m=" << m;
+            EXPECT_EQ(perebor.even_necklaces, nullptr);
         }
     }
     replace_global_stgc(nullptr);
