@@ -1,7 +1,9 @@
-// The SVG plot and Gerber/Excellon commands: prompts, Esc, messages and the files they leave.
+// The disk commands: the Change Geometry form, and the SVG plot and Gerber/Excellon exports with
+// their prompts, Esc, messages and the files they leave.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "code/runlist.h"
 #include "export/disk_commands.h"
@@ -85,22 +87,19 @@ TEST_F(DiskCommand, WritesSilentlyAndKeepsTheNamesUsed) {
     EXPECT_EQ(read_file(file("d.svg")),
               read_file(STGC_SOURCE_DIR "/tests/data/disk/known_good.svg"));
     for (int placement = 0; placement < 4; ++placement) {
-        const std::string grb = std::to_string(placement) + ".grb";
-        const std::string drl = std::to_string(placement) + ".drl";
-        std::vector<const char*> names = {grb.c_str()};
-        if (placement) names.push_back(drl.c_str());
+        const std::string grb = std::to_string(placement) + ".grb", drl = grb + ".drl";
+        std::vector<const char*> names = {grb.c_str(), drl.c_str()};
+        names.resize(placement ? 2 : 1);
         EXPECT_EQ(run(gerber_commands[placement], names), "");
-        std::string expected;
-        ASSERT_EQ(format_gerber(global_stgc, geometry, placement, expected), disk_status::ok);
-        EXPECT_EQ(read_file(file(grb)), expected);
-        if (placement) {
-            ASSERT_EQ(format_drill(geometry, placement, expected), disk_status::ok);
-        }
-        EXPECT_EQ(read_file(file(drl)), placement ? expected : "");
+        std::string gerber, drill; // no drill file for placement 0
+        ASSERT_EQ(format_gerber(global_stgc, geometry, placement, gerber), disk_status::ok);
+        format_drill(geometry, placement, drill);
+        EXPECT_EQ(read_file(file(grb)), gerber);
+        EXPECT_EQ(read_file(file(drl)), drill);
     }
     EXPECT_EQ(svg_name, file("d.svg"));
     EXPECT_EQ(gerb_name, file("3.grb"));
-    EXPECT_EQ(drill_name, file("3.drl"));
+    EXPECT_EQ(drill_name, file("3.grb.drl"));
 }
 
 TEST_F(DiskCommand, FailuresAreReportedInThePane) {
@@ -110,26 +109,24 @@ TEST_F(DiskCommand, FailuresAreReportedInThePane) {
         float outer;
         const char* message;
     } cases[] = {
+        // clang-format off
         {sub_SVG, {"no/such.svg"}, 180, "Can't open file!\n"},
-        {sub_SVG,
-         {"big.svg"},
-         150000,
+        {sub_SVG, {"big.svg"}, 150000,
          "Error: no drawing scale fits an outer diameter of 150 m or more; nothing written\n"},
+        {sub_SVG, {"nan.svg"}, std::nanf(""),
+         "Error: a disk dimension is not a finite number; nothing written\n"},
+        {do_Gerb_0, {"big.grb"}, 250000,
+         "Error: Gerber coordinates hold dimensions up to 200000 mm; nothing written\n"},
         {do_Gerb_1, {"no/such.grb", "a.drl"}, 180, "Can't open file!\n"},
-        {do_Gerb_2,
-         {"a.grb", "."},
-         180,
+        {do_Gerb_2, {"a.grb", "."}, 180,
          "Can't open file!\nThe Gerber file was written, the Excellon file was not.\n"},
-        {do_Gerb_3,
-         {"same", "same"},
-         180,
+        {do_Gerb_3, {"same", "same"}, 180,
          "Error: the Gerber and Excellon files need different names; nothing written\n"},
         // Too large for the drill file: told in the pane, not on standard output.
-        {do_Gerb_3,
-         {"big.grb", "big.drl"},
-         10000,
+        {do_Gerb_3, {"big.grb", "big.drl"}, 10000,
          "Error: can't show more then 9 meters\nNothing written: the Excellon file holds outer "
          "diameters up to 9900 mm; \"Gerber only\" writes larger disks\n"},
+        // clang-format on
     };
     testing::internal::CaptureStdout();
     for (const auto& c : cases) {
@@ -140,7 +137,7 @@ TEST_F(DiskCommand, FailuresAreReportedInThePane) {
     std::string gerber;
     ASSERT_EQ(format_gerber(global_stgc, initial, 2, gerber), disk_status::ok);
     EXPECT_EQ(read_file(file("a.grb")), gerber);
-    for (const char* name : {"big.svg", "a.drl", "same", "big.grb", "big.drl"})
+    for (const char* name : {"big.svg", "nan.svg", "a.drl", "same", "big.grb", "big.drl"})
         EXPECT_FALSE(file_exists(file(name))) << name;
 }
 
@@ -153,15 +150,64 @@ TEST_F(DiskCommand, EmptyCodeDrawsTheHolesAndSaysSo) {
     EXPECT_NE(read_file(file("e.grb")).find("M02*"), std::string::npos);
 }
 
-TEST_F(DiskCommand, ChangedGeometryReachesTheFiles) {
-    prompts.answer({"1000", "900", "30", "100", "8"});
-    run(sub_ChangeGeometry, {});
+// Confirming re-reads every field from its six-decimal text, untouched ones included.
+TEST_F(DiskCommand, GeometryFormOffersSixDecimalsAndEchoesWhatItTook) {
+    geometry[1] = 1.23456789f;
+    geometry[2] = 0.0000004f;
+    prompts.answer(std::vector<std::string>{});
+    EXPECT_EQ(run(sub_ChangeGeometry, {}), "Ext Diameter with Cog : 180.000000 mm\n"
+                                           "Ext Diameter w/o Cog : 1.234568 mm\n"
+                                           "Diameter of center hole : 0.000000 mm\n"
+                                           "Distance between holes (far) : 46.000000 mm\n"
+                                           "Mount Hole Diameter : 12.000000 mm\n");
+    ASSERT_EQ(prompts.asked().size(), 1u);
+    EXPECT_EQ(prompts.asked()[0].field, 20);
+    EXPECT_EQ(prompts.asked()[0].labels,
+              (std::vector<std::string>{"Ext Diameter with Cog", "Ext Diameter w/o Cog",
+                                        "Diameter of center hole", "Distance between holes (far)",
+                                        "Mount Hole Diameter"}));
+    EXPECT_EQ(
+        prompts.asked()[0].offered,
+        (std::vector<std::string>{"180.000000", "1.234568", "0.000000", "46.000000", "12.000000"}));
+    EXPECT_EQ(geometry[1], 1.234568f);
+    EXPECT_EQ(geometry[2], 0.0f);
+}
+
+TEST_F(DiskCommand, GeometryFormTakesNumbersKeepsTheRest) {
+    prompts.answer({"46abc", "abc", "1e2", "-3", "0"});
+    EXPECT_EQ(run(sub_ChangeGeometry, {}), "Ext Diameter with Cog : 46.000000 mm\n"
+                                           "Ext Diameter w/o Cog : 150.000000 mm\n"
+                                           "Diameter of center hole : 100.000000 mm\n"
+                                           "Distance between holes (far) : -3.000000 mm\n"
+                                           "Mount Hole Diameter : 0.000000 mm\n");
+    const std::vector<float> taken = {46, 150, 100, -3, 0};
+    EXPECT_EQ(std::vector<float>(geometry, geometry + 5), taken);
+    EXPECT_EQ(run(sub_ChangeGeometry, {nullptr}), ""); // Esc changes and prints nothing
+    EXPECT_EQ(prompts.asked()[1].offered[0], "46.000000");
+    EXPECT_EQ(std::vector<float>(geometry, geometry + 5), taken);
+    // The new dimensions reach the files.
     run(do_Gerb_3, {"m.grb", "m.drl"});
-    run(sub_SVG, {"m.svg"});
-    EXPECT_NE(read_file(file("m.drl")).find("METRIC,0000.00\nT01C30.000000\nT02C8.000000\n"),
-              std::string::npos);
-    EXPECT_NE(read_file(file("m.grb")).find("%FSLAX44Y44*%\n"), std::string::npos);
-    EXPECT_NE(read_file(file("m.svg")).find("\n    1:10\n"), std::string::npos);
+    EXPECT_NE(read_file(file("m.drl")).find("T01C100.000000\nT02C0.000000\n"), std::string::npos);
+}
+
+// A value whose "%f" text would not fit the 19 characters of the field, inf and nan are refused.
+TEST_F(DiskCommand, GeometryFormRefusesValuesTheFieldCannotHold) {
+    prompts.answer({"2e12", "inf", "nan", "-2e11", "99999999999"});
+    EXPECT_EQ(run(sub_ChangeGeometry, {}),
+              "Error: Ext Diameter with Cog is too large to show in the form, value kept\n"
+              "Ext Diameter with Cog : 180.000000 mm\n"
+              "Error: Ext Diameter w/o Cog is not a finite number, value kept\n"
+              "Ext Diameter w/o Cog : 150.000000 mm\n"
+              "Error: Diameter of center hole is not a finite number, value kept\n"
+              "Diameter of center hole : 24.000000 mm\n"
+              "Error: Distance between holes (far) is too large to show in the form, value kept\n"
+              "Distance between holes (far) : 46.000000 mm\n"
+              "Mount Hole Diameter : 99999997952.000000 mm\n");
+    EXPECT_EQ(std::vector<float>(geometry, geometry + 5),
+              (std::vector<float>{180, 150, 24, 46, 99999997952.0f}));
+    float v = 0; // the largest that still fit
+    EXPECT_EQ(parse_dimension("1e12", &v), dimension_parse::taken);
+    EXPECT_EQ(dimension_text(v), "999999995904.000000");
 }
 
 } // namespace

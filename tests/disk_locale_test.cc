@@ -46,18 +46,8 @@ TEST_F(DecimalComma, FilesKeepTheirDecimalPoint) {
                                               13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23}));
     ASSERT_EQ(convert_to_svg(runs.get(), initial, svg.c_str()), 0);
     EXPECT_EQ(read_file(svg), read_file(STGC_SOURCE_DIR "/tests/data/disk/known_good.svg"));
-    ASSERT_EQ(convert_to_gerber(runs.get(), initial, grb.c_str(), nullptr, 0), 0);
-    EXPECT_EQ(read_file(grb), read_file(STGC_SOURCE_DIR "/tests/data/disk/known_good.grb"));
     ASSERT_EQ(convert_to_gerber(runs.get(), initial, grb.c_str(), drl.c_str(), 3), 0);
     EXPECT_NE(read_file(drl).find("T01C24.000000\nT02C12.000000\n"), std::string::npos);
-    // Fractions in the tool table, the scale label and the hole radii.
-    const float small[5] = {50, 40, 2.5f, 10, 1.25f};
-    std::string text;
-    ASSERT_EQ(format_drill(small, 3, text), disk_status::ok);
-    EXPECT_NE(text.find("T01C2.500000\nT02C1.250000\n"), std::string::npos);
-    ASSERT_EQ(format_svg(runs.get(), small, text), disk_status::ok);
-    EXPECT_NE(text.find("\n    2.5:1\n"), std::string::npos);
-    EXPECT_NE(text.find(" r=\"3.125000\"/>"), std::string::npos);
 }
 
 TEST_F(DecimalComma, GeometryFormUsesTheUsersLocale) {

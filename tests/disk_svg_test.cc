@@ -1,10 +1,13 @@
-// The SVG drawing: the whole sheet of a known disk, arcs, refusals, and real readers.
+// The SVG drawing: the scales, the whole sheet of a known disk, arcs, refusals, and real readers.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "code/runlist.h"
+#include "export/disk_geometry.h"
 #include "export/disk_svg.h"
 #include "tests/support/test_support.h"
 
@@ -41,6 +44,35 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+TEST(ScaleTable, LabelsInOrderAndFactorsTheirQuotients) {
+    std::string labels;
+    for (int i = 0; i < scale_count; ++i) {
+        labels += std::string(i ? " " : "") + scale_name[i];
+        const char* colon = strchr(scale_name[i], ':');
+        ASSERT_NE(colon, nullptr) << scale_name[i];
+        EXPECT_EQ(scale_float[i], strtof(scale_name[i], nullptr) / strtof(colon + 1, nullptr))
+            << scale_name[i];
+    }
+    EXPECT_EQ(labels, "100:1 50:1 40:1 20:1 10:1 5:1 4:1 2.5:1 2:1 1:1 1:2 1:2.5 1:4 1:5 1:10 "
+                      "1:15 1:20 1:25 1:40 1:50 1:75 1:100 1:200 1:400 1:500 1:800 1:1000");
+}
+
+// The first scale that draws the outer diameter below 150 mm.
+TEST(ScaleTable, Choice) {
+    // clang-format off
+    const std::pair<float, const char*> cases[] = {
+        {180, "1:2"}, {1, "100:1"}, {1.5f, "50:1"}, {0, "100:1"}, {-180, "100:1"},
+        {-INFINITY, "100:1"}, {150, "1:2"}, {149.9f, "1:1"}, {149999, "1:1000"}};
+    // clang-format on
+    for (const auto& c : cases) {
+        const int index = choose_scale(c.first);
+        ASSERT_GE(index, 0) << c.first;
+        EXPECT_STREQ(scale_name[index], c.second) << c.first;
+    }
+    for (float none : {150000.0f, INFINITY, std::nanf("")})
+        EXPECT_EQ(choose_scale(none), -1) << none;
+}
+
 TEST(SvgDrawing, KnownGoodDisk) {
     const std::string svg = drawing(known_good, initial);
     ASSERT_FALSE(golden.empty());
@@ -75,16 +107,6 @@ TEST(SvgDrawing, LargeArcFlagOnlyForARunOverHalfTheTrack) {
     EXPECT_TRUE(contains(over, "    A 45.000000,45.000000 0 0,1, "));
     EXPECT_TRUE(contains(drawing({4, 4}, initial),
                          "    A 37.500000,37.500000 0 0,1, 112.000000,158.500000\n"));
-}
-
-TEST(SvgDrawing, NegativeDimensionsMirrorThroughTheCentre) {
-    const float dims[5] = {-180, -150, -24, -46, -12}; // drawn at 100:1
-    const std::string svg = drawing({2, 2}, dims);
-    EXPECT_TRUE(contains(svg, "  <path d=\"M 112.000000,7621.000000\n"
-                              "    A -7500.000000,-7500.000000 0 0,1, "));
-    EXPECT_TRUE(contains(svg,
-                         "  <circle cx=\"112.000000\" cy=\"121.000000\" r=\"-1200.000000\"/>\n"
-                         "  <circle cx=\"112.000000\" cy=\"2421.000000\" r=\"-600.000000\"/>\n"));
 }
 
 TEST(SvgDrawing, EmptyCodeDrawsTheSheetAndHolesWithoutAPath) {
