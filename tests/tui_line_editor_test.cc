@@ -51,7 +51,6 @@ const Case cases[] = {
     {"output.svg", "disk.svg", "disk.svg", 8, false, false, keep},
     // Right, Tab, Insert or Exit-insert first keep the default.
     {"output.svg", "<R>X", "oXtput.svg", 2, false, false, keep},
-    {"output.svg", "<Tab>", "output.svg", 0, false, true, mode},
     {"output.svg", "<Tab>X<Tab>Y", "XYutput.svg", 2, false, false, keep},
     {"output.svg", "<Ins>X<Ins>", "Xoutput.svg", 1, false, false, mode},
     {"output.svg", "<EIns>X<EIns>Y", "XYutput.svg", 2, false, false, keep},
@@ -75,7 +74,6 @@ const Case cases[] = {
     {std::string(60, 'q'), "<Esc>", std::string(49, 'q'), 0, true, false, Outcome::cancelled},
     // Ctrl-W erases the word before the cursor (and the spaces after it), Kill the field.
     {"abc def  ", "<R><R><R><R><R><R><R><R><R><W>", "abc ", 4, false, false, keep},
-    {"abc def  ", "<R><R><R><R><R><R><R><R><R><W><W>", "", 0, false, false, keep},
     {"abc def ghi", "<R><R><R><R><R><R><R><W>", "abc  ghi", 4, false, false, keep},
     {"abc", "<W>", "abc", 0, true, false, keep},
     {"output.grb", "<R><R><Kill>", "", 0, false, false, keep},
