@@ -89,13 +89,14 @@ TEST_F(Tables, WholeFiles) {
         EXPECT_EQ(write(c.list, c.f, dir.file("table")), c.text);
         EXPECT_EQ(log.body(), c.messages);
     }
-    // The known code's quoted points: 16 and 18 lines, the first line, entry 84 (line 5,
-    // fifth entry) holds rotation 0, 32 entries are empty; a text table of 2,212 bytes whose
-    // second group is the first with its first digit moved to the end.
+    // The known code's quoted points: 16 and 18 lines, 256 entries, the first line, entry 84
+    // (line 5, fifth entry) holds rotation 0, 32 entries are empty; a text table of 2,212 bytes
+    // whose second group is the first with its first digit moved to the end.
     const std::string asm_text = golden("known_good.asm"), cpp_text = golden("known_good.cpp");
     const std::string txt = golden("known_good.txt");
     EXPECT_EQ(std::count(asm_text.begin(), asm_text.end(), '\n'), 16);
     EXPECT_EQ(std::count(cpp_text.begin(), cpp_text.end(), '\n'), 18);
+    EXPECT_EQ(cpp_text.substr(0, 34), "unsigned char stgc_decoder[256]={\n");
     EXPECT_EQ(asm_text.substr(0, 71),
               ".db 255,255,255, 53,255,  9, 81, 80,255, 13, 37, 38,109,110,108, 79 ;0\n");
     EXPECT_EQ(asm_text.substr(5 * 71, 24), ".db 121, 56,120, 55,  0,");
