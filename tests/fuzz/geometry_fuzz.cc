@@ -1,7 +1,9 @@
 // Fuzzes the Change Geometry form's number reading through the command itself: whatever is
 // typed into the five fields, in the C or a decimal-comma locale, the dimensions stay finite,
 // each can be shown in the next form, a field without a digit keeps its value, and confirming
-// the next form unchanged keeps the values to within the form's six decimals.
+// the next form unchanged keeps the values to within the form's six decimals. The disk
+// writers then take the dimensions: each refuses them or writes a whole file, and the
+// sanitizers watch every conversion on the way.
 #include <clocale>
 #include <cmath>
 #include <cstddef>
@@ -12,6 +14,8 @@
 
 #include "export/disk_commands.h"
 #include "export/disk_geometry.h"
+#include "export/disk_gerber.h"
+#include "export/disk_svg.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tui/ui.h"
 
@@ -63,6 +67,30 @@ bool has_digit(const std::string& text) {
     return text.find_first_of("0123456789") != std::string::npos;
 }
 
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The disk of a known good code with the form's dimensions: the drawing (`kind` 0) or the
+// files for CNC with hole placement `kind` - 1.
+void draw_disk(int kind) {
+    static const int code[] = {10, 3, 5,  18, 14, 3, 4, 8,  6, 6,  5, 6, 10, 3, 13,
+                               4,  5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9, 23, 0};
+    std::string out;
+    if (kind == 0) {
+        if (format_svg(code, geometry, out) == disk_status::ok)
+            fuzz_check(ends_with(out, "</svg>\n"), "a drawing is written whole", input);
+        return;
+    }
+    const int placement = kind - 1;
+    if (format_gerber(code, geometry, placement, out) == disk_status::ok)
+        fuzz_check(ends_with(out, "M02*\n"), "a Gerber file is written whole", input);
+    out.clear();
+    if (placement > 0 && format_drill(geometry, placement, out) == disk_status::ok)
+        fuzz_check(ends_with(out, "M30\n"), "a drill file is written whole", input);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,6 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const ui_backend backend = {collect, collect, collect, collect, answer_form, nullptr};
     set_ui_backend(&backend);
     input.assign(reinterpret_cast<const char*>(data), size);
+    // The first byte: bit 0 the decimal-comma locale, bit 1 Esc, bits 2 to 6 what is drawn,
+    // bit 7 whether anything is.
     use_locale(data[0] & 1);
     const bool escape = data[0] & 2;
 
@@ -100,6 +130,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz_check(messages.find(geometry_labels[i]) != std::string::npos,
                    "every dimension is echoed", input);
     }
+
+    // Drawing costs many times what the form does: half the inputs draw.
+    if (data[0] & 0x80) draw_disk((data[0] >> 2) % (placement_count + 1));
 
     // The next form offers the values; confirming it unchanged keeps them.
     float first[geometry_count];
