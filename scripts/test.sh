@@ -20,8 +20,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
 echo "== fuzz targets =="
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSTGC_FUZZ=ON -DSTGC_TESTS=OFF -DSTGC_BENCH=OFF \
-  >/dev/null
+cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSTGC_FUZZ=ON \
+  -DSTGC_TESTS=OFF -DSTGC_BENCH=OFF >/dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 for source in tests/fuzz/*_fuzz.cc; do
