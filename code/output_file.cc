@@ -53,13 +53,8 @@ std::string resolve_links(const std::string& path) {
     return current;
 }
 
-// Writes straight into an existing FIFO or device; O_NONBLOCK keeps a FIFO without a reader
-// from hanging the program.
-output_result write_in_place(const std::string& path, const std::string& contents) {
-    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return failure(false, errno);
-    int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+// Writes all of contents to an open descriptor and closes it, reporting the first failure.
+output_result write_and_close(int fd, const std::string& contents) {
     int error = 0;
     bool ok = write_all(fd, contents, &error);
     if (close(fd) != 0 && ok) {
@@ -72,20 +67,21 @@ output_result write_in_place(const std::string& path, const std::string& content
     return r;
 }
 
+// Writes straight into an existing FIFO or device; O_NONBLOCK keeps a FIFO without a reader
+// from hanging the program.
+output_result write_in_place(const std::string& path, const std::string& contents) {
+    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return failure(false, errno);
+    int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return write_and_close(fd, contents);
+}
+
 // Writes a regular file by truncating it, for when no temporary file can be made beside it.
 output_result write_truncating(const std::string& path, const std::string& contents) {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return failure(false, errno);
-    int error = 0;
-    bool ok = write_all(fd, contents, &error);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) return failure(true, error);
-    output_result r;
-    r.ok = r.opened = true;
-    return r;
+    return write_and_close(fd, contents);
 }
 
 } // namespace
