@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <climits>
+#include <new>
+#include <stdexcept>
 
+#include "code/output_file.h"
 #include "tui/ui.h"
 
 const char* table_status_message(table_status status) {
@@ -72,4 +75,22 @@ void append_right_aligned(std::string& out, uint64_t value, int width) {
     if (width > count) out.append(static_cast<size_t>(width - count), ' ');
     while (count > 0)
         out.push_back(digits[--count]);
+}
+
+void write_table_file(const char* path, const std::function<table_status(std::string&)>& make) {
+    table_status status;
+    try {
+        std::string contents;
+        status = make(contents);
+        if (status == table_status::ok) {
+            output_result result = write_output_file(path, contents);
+            if (!result.ok) bodymsg(output_failure_message(result).c_str());
+            return;
+        }
+    } catch (const std::bad_alloc&) {
+        status = table_status::no_memory;
+    } catch (const std::length_error&) {
+        status = table_status::no_memory;
+    }
+    bodymsg(table_status_message(status));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "code/track.h"
@@ -40,3 +41,7 @@ uint64_t table_memory_limit();
 
 // Appends `value` right-aligned in `width` columns; a wider number takes the room it needs.
 void append_right_aligned(std::string& out, uint64_t value, int width);
+
+// Lets `make` fill a table's text (or refuse) and writes it to `path`. A refusal, a failed
+// allocation or a failed write is reported in the message pane; the file is then left as it was.
+void write_table_file(const char* path, const std::function<table_status(std::string&)>& make);

@@ -1,11 +1,7 @@
 #include "export/table_decoder.h"
 
 #include <cstdio>
-#include <exception>
-#include <new>
-#include <stdexcept>
 
-#include "code/output_file.h"
 #include "code/track.h"
 #include "tui/ui.h"
 
@@ -145,22 +141,13 @@ std::string format_decoder_table(const decoder_table& table, bool cpp) {
 }
 
 void export_decoder_table(const int* runs, const char* path, bool cpp, uint64_t memory_limit) {
-    try {
+    // The table is released when the lambda returns: only its text is held while writing.
+    write_table_file(path, [&](std::string& contents) {
         decoder_table table;
         table_status status = make_decoder_table(runs, memory_limit, table);
-        if (status != table_status::ok) {
-            bodymsg(table_status_message(status));
-            return;
-        }
-        std::string contents = format_decoder_table(table, cpp);
-        table = decoder_table{}; // the file alone from here on
-        output_result result = write_output_file(path, contents);
-        if (!result.ok) bodymsg(output_failure_message(result).c_str());
-    } catch (const std::bad_alloc&) {
-        bodymsg(table_status_message(table_status::no_memory));
-    } catch (const std::length_error&) {
-        bodymsg(table_status_message(table_status::no_memory));
-    }
+        if (status == table_status::ok) contents = format_decoder_table(table, cpp);
+        return status;
+    });
 }
 
 void save_assembler(int* runs, const char* path, bool cpp) {

@@ -1,10 +1,7 @@
 #include "export/table_text.h"
 
-#include <new>
-#include <stdexcept>
 #include <vector>
 
-#include "code/output_file.h"
 #include "code/track.h"
 #include "tui/ui.h"
 
@@ -47,27 +44,17 @@ std::string format_text_table(const int* runs) {
 }
 
 void export_text_table(const int* runs, const char* path, uint64_t memory_limit) {
-    try {
+    write_table_file(path, [&](std::string& contents) {
         table_code code;
         table_status status = announce_code(runs, false, code);
-        if (status == table_status::ok) {
-            const uint64_t size = text_table_size(code.shape);
-            const uint64_t quality = static_cast<uint64_t>(code.shape.quality);
-            if (size == UINT64_MAX || size > memory_limit || memory_limit - size < quality)
-                status = table_status::no_memory;
-        }
-        if (status != table_status::ok) {
-            bodymsg(table_status_message(status));
-            return;
-        }
-        std::string contents = format_text_table(runs);
-        output_result result = write_output_file(path, contents);
-        if (!result.ok) bodymsg(output_failure_message(result).c_str());
-    } catch (const std::bad_alloc&) {
-        bodymsg(table_status_message(table_status::no_memory));
-    } catch (const std::length_error&) {
-        bodymsg(table_status_message(table_status::no_memory));
-    }
+        if (status != table_status::ok) return status;
+        const uint64_t size = text_table_size(code.shape);
+        const uint64_t quality = static_cast<uint64_t>(code.shape.quality);
+        if (size == UINT64_MAX || size > memory_limit || memory_limit - size < quality)
+            return table_status::no_memory;
+        contents = format_text_table(runs);
+        return table_status::ok;
+    });
 }
 
 void save_text(int* runs, const char* path) {

@@ -18,14 +18,13 @@
 
 using testing_support::read_file;
 using testing_support::write_file;
+using testing_support::known_good;
 
 namespace {
 
 using lines = std::vector<std::string>;
 using runs = std::vector<int>;
 
-const runs known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
-                         13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 const std::string known_good_text =
     "10,3,5,18,14,3,4,8,6,6,5,6,10,3,13,4,5,12,4,13,4,4,11,4,12,5,9,23";
 

@@ -20,11 +20,10 @@ using faults::privileges;
 using testing_support::ScriptedPrompts;
 using testing_support::TempDir;
 using testing_support::write_file;
+using testing_support::known_good;
 
 namespace {
 
-const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
-                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 
 std::string current_code() {
     return format_runlist(global_stgc);

@@ -19,7 +19,7 @@ using testing_support::read_file;
 
 namespace {
 
-const float initial[5] = {180, 150, 24, 46, 12};
+const float* const initial = testing_support::initial_geometry;
 const std::string svg_golden = read_file(STGC_SOURCE_DIR "/tests/data/disk/known_good.svg");
 void (*const gerber_commands[4])() = {do_Gerb_0, do_Gerb_1, do_Gerb_2, do_Gerb_3};
 
@@ -46,19 +46,10 @@ class DiskCommand : public ::testing::Test {
         command();
         return log.body();
     }
-    // The prompts asked since the last call, one line each: label, offered text, field width.
-    std::string asked() {
-        std::string lines;
-        for (; seen < prompts.asked().size(); ++seen) {
-            const auto& a = prompts.asked()[seen];
-            lines += a.labels[0] + " [" + a.offered[0] + "] " + std::to_string(a.field) + "\n";
-        }
-        return lines;
-    }
+    std::string asked() { return prompts.newly_asked(); }
     std::string file(const std::string& name) const { return dir.file(name); }
     testing_support::TempDir dir;
     testing_support::ScriptedPrompts prompts;
-    size_t seen = 0;
 };
 
 // Without a code nothing is asked; a code without runs gets its holes drawn, and a note.

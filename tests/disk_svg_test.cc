@@ -15,12 +15,11 @@ using testing_support::file_exists;
 using testing_support::read_file;
 using testing_support::run_command;
 using testing_support::TempDir;
+using testing_support::known_good;
 
 namespace {
 
-const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
-                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
-const float initial[5] = {180, 150, 24, 46, 12};
+const float* const initial = testing_support::initial_geometry;
 
 // Written by this exporter, then checked byte for byte against an independent rendering of the
 // drawing rules (float angles, double sines), with xmllint and rsvg-convert, and by eye.

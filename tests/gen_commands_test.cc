@@ -27,17 +27,8 @@ class GenCommand : public ::testing::Test {
         mode ? sub_GenCog() : sub_GenQual();
         return log.body();
     }
-    // The prompts asked since the last call, one line each: label, offered text, field width.
-    std::string asked() {
-        std::string lines;
-        for (; seen < prompts.asked().size(); ++seen) {
-            const auto& a = prompts.asked()[seen];
-            lines += a.labels[0] + " [" + a.offered[0] + "] " + std::to_string(a.field) + "\n";
-        }
-        return lines;
-    }
+    std::string asked() { return prompts.newly_asked(); }
     testing_support::ScriptedPrompts prompts;
-    size_t seen = 0;
 };
 
 const std::string heads_prompt = "Number of Heads (3..20): [8] 20\n";

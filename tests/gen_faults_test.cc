@@ -13,13 +13,12 @@
 #include "tests/support/test_support.h"
 
 using testing_support::ScriptedPrompts;
+using testing_support::known_good;
 
 // Address-space limits and the address sanitizer's shadow memory do not mix.
 #ifndef FAULTS_UNDER_ASAN
 namespace {
 
-const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
-                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 
 // The current code and whether generation tables are still held.
 std::string code_and_tables() {

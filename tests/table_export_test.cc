@@ -20,14 +20,13 @@
 using testing_support::file_exists;
 using testing_support::read_file;
 using testing_support::write_file;
+using testing_support::known_good;
 
 namespace {
 
 using runs = std::vector<int>;
 enum form { as_asm, as_cpp, as_txt };
 
-const runs known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
-                         13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 
 // Written by the exporters; checked against a separate reading of the definitions, assembled
 // by avra and compiled by g++.

@@ -13,10 +13,10 @@
 #include "tests/support/faults.h"
 #include "tests/support/test_support.h"
 
+using testing_support::known_good;
+
 namespace {
 
-const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
-                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
 const char* const informational = "Quality = 224, Number of cogs = 28\nNumber of heads = 8\n";
 
 std::string current_code() {

@@ -79,8 +79,7 @@ std::string assembled(const TempDir& dir, int width) {
 }
 
 TEST(TableToolchain, GppAndAvraReadTheTableOfTheReadings) {
-    const runs known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
-                             13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
+    using testing_support::known_good;
     // Q = 270, 9 heads: two-byte entries in a table small enough for any AVR.
     const runs nine_heads = {6, 20, 13, 3, 10, 3, 2,  11, 24, 8, 8,  3, 3, 5,  6,
                              9, 17, 12, 6, 26, 5, 13, 4,  10, 6, 11, 7, 5, 12, 2};

@@ -12,6 +12,10 @@
 
 namespace testing_support {
 
+const std::vector<int> known_good = {10, 3, 5, 18, 14, 3,  4, 8, 6,  6, 5,  6, 10, 3,
+                                     13, 4, 5, 12, 4,  13, 4, 4, 11, 4, 12, 5, 9,  23};
+const float initial_geometry[5] = {180, 150, 24, 46, 12};
+
 TempDir::TempDir() {
     const char* base = getenv("TMPDIR");
     std::string templ = std::string(base && *base ? base : "/tmp") + "/stgc-test-XXXXXX";
@@ -109,6 +113,15 @@ int ScriptedPrompts::form(const char* const* labels, char** values, int field) {
         memcpy(values[i], text.c_str(), text.size() + 1);
     }
     return 10;
+}
+
+std::string ScriptedPrompts::newly_asked() {
+    std::string lines;
+    for (; reported_ < asked_.size(); ++reported_) {
+        const Asked& a = asked_[reported_];
+        lines += a.labels[0] + " [" + a.offered[0] + "] " + std::to_string(a.field) + "\n";
+    }
+    return lines;
 }
 
 } // namespace testing_support

@@ -10,6 +10,10 @@
 
 namespace testing_support {
 
+// The good 8-head code of 28 runs that the tests use throughout, and the initial disk dimensions.
+extern const std::vector<int> known_good;
+extern const float initial_geometry[5];
+
 // A fresh directory under $TMPDIR (or /tmp), removed with its contents on destruction.
 class TempDir {
   public:
@@ -72,6 +76,8 @@ class ScriptedPrompts {
         int field = 0;
     };
     const std::vector<Asked>& asked() const { return asked_; }
+    // The prompts asked since the last call, one line each: first label, offered text, width.
+    std::string newly_asked();
     size_t pending() const { return queue_.size(); }
 
   private:
@@ -83,6 +89,7 @@ class ScriptedPrompts {
     static ScriptedPrompts* current_;
     std::deque<Answer> queue_;
     std::vector<Asked> asked_;
+    size_t reported_ = 0;
     ui_backend backend_{};
     const ui_backend* previous_;
 };
