@@ -70,12 +70,9 @@ class Storm {
         if (pick < 88) return {raw(below(2) == 0 ? '\x03' : '\x1c')};
         if (pick < 97) {
             // Other control characters, Ctrl-Z included: no shell controls the program's group,
-            // so the stop is dropped but the program's handling runs. Not Ctrl-S and Ctrl-Q,
-            // the terminal's flow control: Ctrl-S would stop all output until a Ctrl-Q.
-            do
-                c = static_cast<char>(below(32));
-            while (c == 0x11 || c == 0x13);
-            return {raw(c)};
+            // so the stop is dropped but the program's handling runs. Ctrl-S must not freeze
+            // the output.
+            return {raw(static_cast<char>(below(32)))};
         }
         return {raw(static_cast<char>(0x80 + below(128)))};
     }

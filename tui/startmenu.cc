@@ -68,12 +68,14 @@ void ignore_interrupt_keys() {
 
 // The terminal's interrupt and quit characters are switched off as well: a terminal that
 // raises the signal also throws away the keys typed ahead and the screen output still on its
-// way, which would leave the screen differing from what curses believes it shows.
+// way, which would leave the screen differing from what curses believes it shows. So is output
+// flow control: a stray Ctrl-S would freeze the screen until Ctrl-Q, which looks like a hang.
 void switch_off_interrupt_characters() {
     struct termios modes;
     if (tcgetattr(STDIN_FILENO, &modes) != 0) return;
     modes.c_cc[VINTR] = _POSIX_VDISABLE;
     modes.c_cc[VQUIT] = _POSIX_VDISABLE;
+    modes.c_iflag &= ~static_cast<tcflag_t>(IXON);
     // Curses' later mode changes (half-delay, resuming after Ctrl-Z) start from the program
     // mode it saved, so that mode is saved again; leaving curses restores the user's modes.
     if (tcsetattr(STDIN_FILENO, TCSANOW, &modes) == 0) def_prog_mode();

@@ -107,7 +107,9 @@ Session::Session(const Options& options)
         struct termios modes;
         if (tcgetattr(0, &modes) == 0) {
             modes.c_lflag |= ICANON | ECHO | ISIG;
-            modes.c_iflag |= ICRNL;
+            modes.c_iflag |= ICRNL | IXON;
+            modes.c_cc[VINTR] = 0x03;
+            modes.c_cc[VQUIT] = 0x1c;
             modes.c_cc[VERASE] = 0x7f;
             modes.c_cc[VKILL] = 0x15;
             tcsetattr(0, TCSANOW, &modes);
@@ -387,6 +389,10 @@ void Session::signal(int sig) {
         return ::testing::AssertionFailure() << "cannot read the pty modes: " << strerror(errno);
     if ((modes.c_lflag & (ICANON | ECHO)) != (ICANON | ECHO))
         return ::testing::AssertionFailure() << "the pty is not canonical with echo";
+    if (!(modes.c_lflag & ISIG) || modes.c_cc[VINTR] != 0x03 || modes.c_cc[VQUIT] != 0x1c)
+        return ::testing::AssertionFailure() << "Ctrl-C and Ctrl-\\ do not signal any more";
+    if (!(modes.c_iflag & IXON))
+        return ::testing::AssertionFailure() << "output flow control is left off";
     return ::testing::AssertionSuccess();
 }
 
