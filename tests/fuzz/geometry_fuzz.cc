@@ -31,15 +31,10 @@ void collect(const char* text) {
 
 // Answers the form as the line editor would: each field holds at most field - 1 characters.
 int answer_form(const char* const* labels, char** values, int field) {
-    fuzz_check(field == geometry_field, "the form has the dimension field width", input);
     int count = 0;
-    for (; labels[count]; ++count) {
-        fuzz_check(count < geometry_count &&
-                       std::strcmp(labels[count], geometry_labels[count]) == 0,
-                   "the form shows the dimension labels", input);
-        fuzz_check(std::strlen(values[count]) <= static_cast<size_t>(field - 1),
+    for (; labels[count]; ++count)
+        fuzz_check(std::strlen(values[count]) < static_cast<size_t>(field),
                    "every offered value fits its field", input);
-    }
     fuzz_check(count == geometry_count, "the form has five fields", input);
     if (typed.empty()) return 27;
     for (int i = 0; i < count; ++i) {
@@ -67,9 +62,8 @@ bool has_digit(const std::string& text) {
     return text.find_first_of("0123456789") != std::string::npos;
 }
 
-bool ends_with(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
+bool ends_with(const std::string& text, const char* end) {
+    return text.size() >= std::strlen(end) && text.rfind(end) == text.size() - std::strlen(end);
 }
 
 // The disk of a known good code with the form's dimensions: the drawing (`kind` 0) or the
