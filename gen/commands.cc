@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "code/decoder.h"
 #include "code/runlist.h"
 #include "gen/necklace.h"
 #include "tui/ui.h"
@@ -23,12 +24,7 @@ bool read_number(const char* text, int* value) {
 int algorithm2(int n, int Q) {
     (void)n; // the search takes the number of heads from the tables
     if (!perebor.process(Q) || global_stgc == nullptr) return 0;
-    bodymsg("GENERATED GRAY CODE:\n<");
-    for (const int* run = global_stgc; *run != 0; ++run) {
-        if (run != global_stgc) bodymsg(",");
-        bodymsgf("%i", *run);
-    }
-    bodymsg(">\n");
+    bodymsg(("GENERATED GRAY CODE:\n<" + format_runlist(global_stgc) + ">\n").c_str());
     return 0;
 }
 

@@ -61,7 +61,7 @@ void stgc::make_tree(int n) {
     bodymsg("...Generating step 1...\n");
 
     std::vector<int> evens, odds;
-    if (n >= 1 && n <= kMaxHeads) {
+    if (n >= 1 && n <= kMaxHeads) try {
         // One pass over all words: the first word met of each rotation class is its smallest,
         // so marking the whole class at once leaves every later member already placed.
         const int words = 1 << n;
@@ -86,17 +86,16 @@ void stgc::make_tree(int n) {
                 shift(&w, n);
             }
         }
-        try {
-            even_necklaces = new int[evens.size() > 0 ? evens.size() : 1];
-            odd_necklaces = new int[odds.size() > 0 ? odds.size() : 1];
-        } catch (const std::bad_alloc&) {
-            delete_tree();
-            throw;
-        }
+        even_necklaces = new int[evens.size() > 0 ? evens.size() : 1];
+        odd_necklaces = new int[odds.size() > 0 ? odds.size() : 1];
         for (std::size_t i = 0; i < evens.size(); ++i) even_necklaces[i] = evens[i];
         for (std::size_t i = 0; i < odds.size(); ++i) odd_necklaces[i] = odds[i];
         even_count = static_cast<int>(evens.size());
         odd_count = static_cast<int>(odds.size());
+    } catch (const std::bad_alloc&) {
+        // Whatever step ran out of memory, nothing stays held.
+        delete_tree();
+        throw;
     }
 
     bodymsgf("size: %i,%i\n", even_count, odd_count);

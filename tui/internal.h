@@ -3,6 +3,7 @@
 #pragma once
 
 #include <curses.h>
+#include <sys/ioctl.h>
 
 #include <string>
 
@@ -25,6 +26,8 @@ bool screen_too_small();
 void watch_resizes();
 // True when the terminal was resized and the layout has not caught up yet.
 bool resize_pending();
+// The terminal's size, from standard output or else standard input; false when unknown.
+bool terminal_size(struct winsize& size);
 // If a resize is pending: resizes curses, lays the panes out again and returns true.
 bool handle_resize();
 // Counts layouts; a window placed for an older layout must be placed again.

@@ -176,17 +176,21 @@ void layout_panes() {
     redraw_bar();
 }
 
+bool terminal_size(struct winsize& size) {
+    size = winsize{};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 && ioctl(STDIN_FILENO, TIOCGWINSZ, &size) != 0)
+        return false;
+    return size.ws_row > 0 && size.ws_col > 0;
+}
+
 bool handle_resize() {
     if (!resized) return false;
     resized = 0;
     if (!incurses) return false;
     take_snapshot();
     delete_panes();
-    struct winsize size {};
-    if ((ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ||
-         ioctl(STDIN_FILENO, TIOCGWINSZ, &size) == 0) &&
-        size.ws_row > 0 && size.ws_col > 0)
-        resize_term(size.ws_row, size.ws_col);
+    struct winsize size;
+    if (terminal_size(size)) resize_term(size.ws_row, size.ws_col);
     clearok(curscr, TRUE);
     layout_panes();
     return true;

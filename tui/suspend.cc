@@ -6,7 +6,6 @@
 // leaves the shell raw at the end. Here the handler only takes note; the key reads and the
 // cancel poll of a long computation do the suspending, at points where nothing is half done.
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "tui/internal.h"
@@ -23,10 +22,8 @@ void on_suspend_key(int) {
 
 // True when the terminal's size differs from the one the panes were laid out for.
 bool size_changed() {
-    struct winsize size {};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 && ioctl(STDIN_FILENO, TIOCGWINSZ, &size) != 0)
-        return false;
-    return size.ws_row > 0 && size.ws_col > 0 && (size.ws_row != LINES || size.ws_col != COLS);
+    struct winsize size;
+    return terminal_size(size) && (size.ws_row != LINES || size.ws_col != COLS);
 }
 
 } // namespace
