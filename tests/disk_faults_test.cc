@@ -1,8 +1,7 @@
-// File-system faults for the SVG plot and the Gerber/Excellon exports: a clear line, the
-// current code and geometry kept, and no existing file lost, whichever of two files fails.
+// File-system faults and exhausted memory for the SVG plot and the Gerber/Excellon exports: a
+// clear line, the current code and geometry kept, and no existing file lost, whichever of two
+// files fails.
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,11 +12,7 @@
 #include "tests/support/faults.h"
 #include "tests/support/test_support.h"
 
-using testing_support::ScriptedPrompts;
-using testing_support::known_good;
-
 namespace {
-
 
 std::string code_and_geometry() {
     std::string out = format_runlist(global_stgc);
@@ -29,13 +24,14 @@ std::string code_and_geometry() {
     return out;
 }
 
-// The file the case is about is answered at prompt `faulty` (0 or 1) of a two-prompt command.
-faults::write_command two_files(const char* name, void (*command)(), int faulty) {
+// The case's file is answered at prompt `faulty` (0 or 1); a one-prompt command leaves the
+// second answer unread.
+faults::write_command exporting(const char* name, void (*command)(), int faulty = 0) {
     return {name,
             [command, faulty](const std::string& path, const std::string& spare) {
-                ScriptedPrompts prompts;
-                prompts.answer(faulty == 0 ? path : spare);
-                prompts.answer(faulty == 0 ? spare : path);
+                testing_support::ScriptedPrompts prompts;
+                prompts.answer(faulty ? spare : path);
+                prompts.answer(faulty ? path : spare);
                 command();
             },
             [faulty](const std::string&, const std::string& failure) {
@@ -44,24 +40,14 @@ faults::write_command two_files(const char* name, void (*command)(), int faulty)
             }};
 }
 
-faults::write_command one_file(const char* name, void (*command)()) {
-    return {name,
-            [command](const std::string& path, const std::string&) {
-                ScriptedPrompts prompts;
-                prompts.answer(path);
-                command();
-            },
-            [](const std::string&, const std::string& failure) { return failure; }};
-}
-
 } // namespace
 
 TEST(DiskFaults, EveryExportReportsEveryFaultAndKeepsTheFiles) {
-    replace_global_stgc(make_runlist(known_good));
-    faults::expect_write_faults(one_file("SVG plot", sub_SVG), code_and_geometry);
-    faults::expect_write_faults(one_file("Gerber only", do_Gerb_0), code_and_geometry);
-    faults::expect_write_faults(two_files("Gerber of two", do_Gerb_3, 0), code_and_geometry);
-    faults::expect_write_faults(two_files("Excellon of two", do_Gerb_3, 1), code_and_geometry);
+    replace_global_stgc(make_runlist(testing_support::known_good));
+    faults::expect_write_faults(exporting("SVG plot", sub_SVG), code_and_geometry);
+    faults::expect_write_faults(exporting("Gerber only", do_Gerb_0), code_and_geometry);
+    faults::expect_write_faults(exporting("Gerber of two", do_Gerb_3), code_and_geometry);
+    faults::expect_write_faults(exporting("Excellon of two", do_Gerb_3, 1), code_and_geometry);
     replace_global_stgc(nullptr);
 }
 
@@ -76,16 +62,17 @@ TEST(DiskFaults, DrawingsThatDoNotFitMemoryAreReportedAndTheFilesKept) {
     faults::child_result r =
         faults::in_child(faults::privileges::kept, dir.path(), code_and_geometry, [&] {
             faults::limit_address_space(size_t{2} << 20);
-            one_file("SVG plot", sub_SVG).run("disk.svg", "");
-            two_files("Gerber", do_Gerb_1, 0).run("disk.grb", "disk.drl");
+            exporting("SVG plot", sub_SVG).run("disk.svg", "");
+            exporting("Gerber", do_Gerb_1).run("disk.grb", "disk.drl");
         });
     ASSERT_TRUE(r.ran) << "exit code " << r.exit_code;
     const std::string refused = "Error: not enough memory for this file; nothing written\n";
     EXPECT_EQ(r.messages, refused + refused);
     EXPECT_EQ(r.state, before);
     EXPECT_EQ(faults::listing(dir.path()), "disk.grb\ndisk.svg\n");
-    EXPECT_EQ(testing_support::read_file(dir.file("disk.svg")), "old drawing");
-    EXPECT_EQ(testing_support::read_file(dir.file("disk.grb")), "old outline");
+    EXPECT_EQ(testing_support::read_file(dir.file("disk.svg")) +
+                  testing_support::read_file(dir.file("disk.grb")),
+              "old drawingold outline");
     replace_global_stgc(nullptr);
 }
 #endif
