@@ -1,106 +1,137 @@
-// The generation commands: prompts and defaults, the echo line, the checks and the refusals.
+// Code generation: the necklace tables, the code search on worked examples and on every offered
+// quality, and the commands with their prompts, refusals and cancelling.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
+#include "code/decoder.h"
 #include "code/runlist.h"
-#include "code/track.h"
+#include "code/verify.h"
 #include "gen/commands.h"
-#include "gen/necklace.h"
+#include "gen/search.h"
 #include "tests/support/test_support.h"
+
+using testing_support::MessageLog;
 
 namespace {
 
+const std::string data = STGC_SOURCE_DIR "/tests/data/gen/";
 const std::vector<int> old_code = {10, 3, 5, 18};
-const std::string five_heads = "...Generating step 1...\nsize: 3,3\n<3,5,f,>\n<1,7,b,>\n";
+
+int build(int n) {
+    MessageLog log;
+    int max = -1;
+    algorithm1(n, &max);
+    return max;
+}
+
+// Runs the command of `mode` answering its prompts in turn (null: Esc); returns the prompts
+// asked and the pane. Answers left over are dropped.
+std::string run(int mode, std::vector<const char*> answers) {
+    testing_support::ScriptedPrompts prompts;
+    MessageLog log;
+    for (const char* text : answers)
+        text ? prompts.answer(text) : prompts.escape();
+    mode ? sub_GenCog() : sub_GenQual();
+    return prompts.newly_asked() + log.body();
+}
 
 class GenCommand : public ::testing::Test {
-  protected:
     void SetUp() override { replace_global_stgc(make_runlist(old_code)); }
     void TearDown() override { replace_global_stgc(nullptr); }
-    // Runs the command of `mode` answering its prompts in turn (null: Esc); returns the pane.
-    std::string run(int mode, std::vector<const char*> answers) {
-        testing_support::MessageLog log;
-        for (const char* text : answers)
-            text ? prompts.answer(text) : prompts.escape();
-        mode ? sub_GenCog() : sub_GenQual();
-        return log.body();
-    }
-    std::string asked() { return prompts.newly_asked(); }
-    testing_support::ScriptedPrompts prompts;
 };
 
-const std::string heads_prompt = "Number of Heads (3..20): [8] 20\n";
-
-TEST_F(GenCommand, PromptsOfferEightHeadsThenTheLargestValue) {
-    run(0, {"8", nullptr});
-    EXPECT_EQ(asked(), heads_prompt + "Quality (16,32,...,224): [224] 20\n");
-    run(0, {"3", nullptr});
-    EXPECT_EQ(asked(), heads_prompt + "Quality (6,12,...,6): [6] 20\n");
-    run(0, {"4", nullptr});
-    EXPECT_EQ(asked(), heads_prompt + "Quality (8,16,...,8): [8] 20\n");
-    EXPECT_NE(run(1, {"8", "4"}).find("\nHeads = 8, Quality = 64 \n"), std::string::npos);
-    EXPECT_EQ(asked(), heads_prompt + "Cog number (1,2,...,14): [14] 20\n");
-    EXPECT_EQ(shape_of(global_stgc).quality, 64);
+// Per head count: the largest quality and the even and odd necklace counts; heads outside
+// 1..20 build nothing. Each build replaces the tables before it (the sanitizer sees any leak).
+TEST(NecklaceTables, CountsAndLargestQuality) {
+    std::string table;
+    for (int n : {-3, 0, 1, 3, 4, 5, 6, 7, 8, 10, 12, 16, 20, 21, 31}) {
+        table += std::to_string(n) + ": " + std::to_string(build(n)); // the build comes first
+        table += " " + std::to_string(perebor.even_count) + " " +
+                 std::to_string(perebor.odd_count) + "\n";
+    }
+    EXPECT_EQ(table, testing_support::read_file(data + "necklace_counts.txt"));
+    undo_alg1();
+    EXPECT_EQ(perebor.even_necklaces, nullptr);
+    undo_alg1(); // a second release is harmless
 }
 
-TEST_F(GenCommand, FiveHeadsQualityThirty) {
-    const std::string pane = run(0, {"5", "0x1e"});
-    EXPECT_EQ(pane.rfind(five_heads + "Heads = 5, Quality = 30 \nHamilton:<", 0), 0u) << pane;
-    EXPECT_NE(pane.find(">GOOD\n{"), std::string::npos);
-    std::string listed;
-    for (int r : runs_of(global_stgc))
-        listed += (listed.empty() ? "" : ",") + std::to_string(r);
-    const std::string tail = "\nFirst COG detected (3)\nGENERATED GRAY CODE:\n<" + listed + ">\n";
-    EXPECT_EQ(pane.substr(pane.size() - tail.size()), tail);
-    EXPECT_EQ(shape_of(global_stgc).runs, 6);
+// Each attempt's messages, verdict and runs for cycles of even necklaces given by index (the
+// messages name them); the last example is over its work limit of 1 and is abandoned as BAD.
+TEST(Search, WorkedExamples) {
+    const std::pair<int, std::vector<int>> examples[] = {
+        {5, {0, 1, 2}}, {5, {0, 1}}, {8, {0, 1, 2, 3}}, {8, {0, 1, 2, 3}}};
+    std::string transcript;
+    for (const auto& e : examples) {
+        build(e.first);
+        std::vector<int> runs;
+        MessageLog log;
+        const bool over = &e == std::end(examples) - 1;
+        const bool good = attempt_cycle(perebor, e.second, {}, over, runs) == attempt_result::good;
+        transcript += log.body() + (good ? "good:" : "bad:");
+        for (int r : runs)
+            transcript += " " + std::to_string(r);
+        transcript += "\n";
+    }
+    EXPECT_EQ(transcript, testing_support::read_file(data + "worked_examples.txt"));
+    undo_alg1();
 }
 
-TEST_F(GenCommand, OneCogGivesTheTwoRunCode) {
+// Every quality offered for 3 to 12 heads, and the two-run code up to 20 heads, gives a code of
+// that quality which passes the code test; the tables are released.
+TEST(Search, EveryOfferedQuality) {
+    for (int n = 3; n <= 20; ++n) {
+        const int max = n <= 12 ? build(n) : 2 * n;
+        for (int q = 2 * n; q <= max; q += 2 * n) {
+            build(n);
+            MessageLog log;
+            ASSERT_TRUE(perebor.process(q) && global_stgc) << "n=" << n << " Q=" << q;
+            EXPECT_EQ(shape_of(global_stgc).quality, q);
+            EXPECT_EQ(check_code(global_stgc), code_verdict::good) << "n=" << n << " Q=" << q;
+            EXPECT_EQ(perebor.even_necklaces, nullptr);
+        }
+    }
     replace_global_stgc(nullptr);
-    EXPECT_EQ(run(1, {"3", "1"}), "...Generating step 1...\nsize: 1,1\n<3,>\n<1,>\n"
-                                  "Heads = 3, Quality = 6 \nSimple algorithm...\n"
-                                  "GENERATED GRAY CODE:\n<3,3>\n");
 }
 
-// Each check echoes the quality first (a cog number whose quality leaves the int range stays a
-// large quality); refused head counts build no table; Esc at the first prompt is silent, at the
-// second it ends the command after the listing. The current code stays, the tables are released.
-TEST_F(GenCommand, ChecksRefusalsAndEscapeKeepTheCode) {
-    const std::string too_low = "Error: Too low quality\n", too_high = "Error: Too high quality\n";
-    const std::string no_heads = "Error: The number of heads is not a number\n";
-    const std::string out_of_range = "Error: Number of heads must be from 3 to 20\n";
-    const struct {
-        int mode;
-        std::vector<const char*> answers;
-        std::string messages;
-    } cases[] = {
-        // clang-format off
-        {0, {"5", "8"}, five_heads + "Heads = 5, Quality = 8 \n" + too_low},
-        {0, {"5", "40"}, five_heads + "Heads = 5, Quality = 40 \n" + too_high},
-        {0, {"5", "25"}, five_heads + "Heads = 5, Quality = 25 \n"
-                                      "Error: (2*Heads) must be divisor of Quality\n"},
-        {0, {"5", "-30"}, five_heads + "Heads = 5, Quality = -30 \n" + too_low},
-        {1, {"5", "0"}, five_heads + "Heads = 5, Quality = 0 \n" + too_low},
-        {1, {"5", "4"}, five_heads + "Heads = 5, Quality = 40 \n" + too_high},
-        {1, {"5", "2147483647"}, five_heads + "Heads = 5, Quality = 21474836470 \n" + too_high},
-        {1, {"5", "-2147483648"}, five_heads + "Heads = 5, Quality = -21474836480 \n" + too_low},
-        {0, {"5", "lots"}, five_heads + "Error: The answer is not a number\n"},
-        {1, {"5", ""}, five_heads + "Error: The answer is not a number\n"},
-        {0, {"abc"}, no_heads}, {0, {""}, no_heads}, {1, {"99999999999"}, no_heads},
-        {0, {"2"}, out_of_range}, {1, {"21"}, out_of_range}, {0, {"-8"}, out_of_range},
-        {0, {nullptr}, ""},
-        {1, {"6", nullptr}, "...Generating step 1...\nsize: 4,5\n<3,5,f,17,>\n<1,7,b,d,1f,>\n"},
-        // clang-format on
-    };
-    size_t prompts_asked = 0; // one per answer, no more
-    for (const auto& c : cases) {
-        EXPECT_EQ(run(c.mode, c.answers), c.messages);
-        EXPECT_EQ(prompts.asked().size(), prompts_asked += c.answers.size()) << c.messages;
-        EXPECT_EQ(runs_of(global_stgc), old_code);
+// Per answer (quality, then cog number): the offers, the listing, the echo in 64 bits, each
+// refusal, Esc; numbers take C base prefixes. The code stays and the tables are released. Then
+// one cog gives the two-run code without a search.
+TEST_F(GenCommand, PromptsRefusalsAndTheTwoRunCode) {
+    // clang-format off
+    const std::vector<std::vector<const char*>> cases[2] = {
+        {{"010", nullptr}, {"3", nullptr}, {"4", nullptr}, {"5", "8"}, {"5", "40"}, {"5", "0x28"},
+         {"5", "25"}, {"5", "-30"}, {"5", "lots"}, {"abc"}, {""}, {"2"}, {"-8"}, {nullptr}},
+        {{"8", nullptr}, {"5", "0"}, {"5", "4"}, {"5", "2147483647"}, {"5", "-2147483648"},
+         {"5", ""}, {"99999999999"}, {"21"}, {"6", nullptr}}};
+    // clang-format on
+    std::string transcript;
+    for (int mode : {0, 1})
+        for (const auto& answers : cases[mode]) {
+            transcript += run(mode, answers) + "--\n";
+            EXPECT_EQ(runs_of(global_stgc), old_code) << transcript;
+            EXPECT_EQ(perebor.even_necklaces, nullptr);
+        }
+    transcript += run(1, {"3", "1"});
+    EXPECT_EQ(transcript, testing_support::read_file(data + "commands.txt"));
+    EXPECT_EQ(format_runlist(global_stgc), "3,3");
+}
+
+int polls_until_cancel;
+
+// At once, before any attempt, and in the middle of a long cycle search, which polls as it works.
+TEST_F(GenCommand, CancelKeepsTheCodeAndReleasesTheTables) {
+    ui_backend backend{};
+    backend.cancel = [] { return --polls_until_cancel < 0; };
+    const ui_backend* previous = set_ui_backend(&backend);
+    for (int n : {10, 18}) {
+        const int max = build(n);
+        polls_until_cancel = n == 18; // the second poll cancels
+        MessageLog log;
+        EXPECT_FALSE(perebor.process(max));
+        EXPECT_EQ(log.body(), "Search cancelled: the current code is unchanged.\n");
         EXPECT_EQ(perebor.even_necklaces, nullptr);
     }
+    set_ui_backend(previous);
+    EXPECT_EQ(runs_of(global_stgc), old_code);
 }
 
 } // namespace
