@@ -28,15 +28,16 @@ TEST(TableFaults, EveryExportReportsEveryFaultAndKeepsTheFiles) {
     const std::pair<const char*, void (*)()> commands[] = {
         {"Assembler code", sub_ASM}, {"C++ code", sub_CPP}, {"Text table", sub_TXT}};
     for (const auto& c : commands)
-        faults::expect_write_faults(
-            {c.first,
-             [&c](const std::string& path, const std::string&) {
-                 ScriptedPrompts prompts;
-                 prompts.answer(path);
-                 c.second();
-             },
-             [](const std::string&, const std::string& failure) { return informational + failure; }},
-            current_code);
+        faults::expect_write_faults({c.first,
+                                     [&c](const std::string& path, const std::string&) {
+                                         ScriptedPrompts prompts;
+                                         prompts.answer(path);
+                                         c.second();
+                                     },
+                                     [](const std::string&, const std::string& failure) {
+                                         return informational + failure;
+                                     }},
+                                    current_code);
     replace_global_stgc(nullptr);
 }
 
@@ -45,26 +46,22 @@ TEST(TableFaults, TwentyHeadTableWithoutMemoryIsReportedAndReleased) {
     // 20 heads 2 runs apart: a table of 2^20 entries and a file of about 4 MB each.
     replace_global_stgc(make_runlist({3, 37}));
     TempDir dir;
-    faults::child_result r = faults::in_child(faults::privileges::kept, dir.path(), current_code, [] {
-        faults::limit_address_space(size_t{6} << 20);
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            size_t before = mallinfo2().uordblks;
+    faults::child_result r =
+        faults::in_child(faults::privileges::kept, dir.path(), current_code, [] {
+            faults::limit_address_space(size_t{6} << 20);
             ScriptedPrompts prompts;
-            prompts.answer("twenty.asm");
-            sub_ASM();
-            // What the table took is given back.
-            if (mallinfo2().uordblks > before + (size_t{64} << 10)) _exit(4);
-        }
-        // The program goes on: a smaller table still fits.
-        int* twenty = global_stgc;
-        global_stgc = make_runlist(known_good);
-        {
-            ScriptedPrompts prompts;
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                const size_t before = mallinfo2().uordblks;
+                prompts.answer("twenty.asm");
+                sub_ASM();
+                if (mallinfo2().uordblks > before + (size_t{64} << 10)) _exit(4); // not given back
+            }
+            int* twenty = global_stgc; // the program goes on: a smaller table still fits
+            global_stgc = make_runlist(known_good);
             prompts.answer("small.asm");
             sub_ASM();
-        }
-        replace_global_stgc(twenty);
-    });
+            replace_global_stgc(twenty);
+        });
     ASSERT_TRUE(r.ran) << "exit code " << r.exit_code;
     const std::string refused = "Quality = 40, Number of cogs = 2\nNumber of heads = 20\n"
                                 "ERROR: Not enough memory for the table!\n";
