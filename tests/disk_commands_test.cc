@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <sstream>
 
 #include "code/runlist.h"
 #include "export/disk_commands.h"
@@ -16,7 +17,6 @@ using testing_support::read_file;
 namespace {
 
 const float* const initial = testing_support::initial_geometry;
-const char* const locales[] = {"C", "de_DE.UTF-8"}; // the test set-up generates the second
 
 std::string golden(const std::string& name) {
     return read_file(STGC_SOURCE_DIR "/tests/data/disk/" + name);
@@ -24,52 +24,26 @@ std::string golden(const std::string& name) {
 
 class DiskCommand : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::copy(initial, initial + 5, geometry);
-        replace_global_stgc(make_runlist(testing_support::known_good));
-    }
-    void TearDown() override {
-        replace_global_stgc(nullptr);
-        setlocale(LC_ALL, "C");
-    }
-    // Runs a command that answers its prompts with these files of the temporary directory
-    // (null: Esc); returns what it wrote in the message pane.
+    void SetUp() override { std::copy(initial, initial + 5, geometry); }
+    void TearDown() override { setlocale(LC_ALL, "C"); }
+    // Runs a command that answers its prompts with these files of the temporary directory;
+    // returns what it wrote in the message pane.
     std::string run(void (*command)(), std::vector<const char*> answers) {
         testing_support::MessageLog log;
         for (const char* name : answers)
-            name ? prompts.answer(file(name)) : prompts.escape();
+            prompts.answer(dir.file(name));
         command();
         return log.body();
     }
-    std::string file(const std::string& name) const { return dir.file(name); }
     testing_support::TempDir dir;
     testing_support::ScriptedPrompts prompts;
 };
 
-// Every command writes the known disk silently, byte for byte as the golden files, with a
-// decimal point in every locale; placement 0 writes no drill file.
-TEST_F(DiskCommand, WritesTheGoldenFiles) {
-    void (*const gerber_commands[4])() = {do_Gerb_0, do_Gerb_1, do_Gerb_2, do_Gerb_3};
-    for (const char* locale : locales) {
-        if (!setlocale(LC_ALL, locale)) GTEST_SKIP() << "no " << locale;
-        EXPECT_EQ(run(sub_SVG, {"d.svg"}), "");
-        EXPECT_EQ(read_file(file("d.svg")), golden("known_good.svg"));
-        for (int placement = 0; placement < 4; ++placement) {
-            const std::string number = placement ? "_" + std::to_string(placement) : "";
-            const std::string grb = locale + number + ".grb", drl = locale + number + ".drl";
-            std::vector<const char*> names = {grb.c_str(), drl.c_str()};
-            names.resize(placement ? 2 : 1);
-            EXPECT_EQ(run(gerber_commands[placement], names), "");
-            EXPECT_EQ(read_file(file(grb)), golden("known_good" + number + ".grb"));
-            EXPECT_EQ(read_file(file(drl)),
-                      placement ? golden("known_good" + number + ".drl") : "");
-        }
-    }
-}
-
-// Refusals and failures, in the pane of tests/data/disk/refusals.txt, leave no file: not even
-// a message on standard output for a disk too large for the drill file.
-TEST_F(DiskCommand, RefusalsAndFailuresAreToldInThePane) {
+// Every command, in the C and a decimal-comma locale: the pane text of all of them is
+// tests/data/disk/pane.txt; the files they leave are the golden files of the same names (with
+// decimal points) and the Gerber file whose drill file failed; refusals write nothing, not even
+// to standard output.
+TEST_F(DiskCommand, PaneTextAndFilesOfEveryCommand) {
     const std::vector<int> none, known = testing_support::known_good;
     const struct {
         const std::vector<int>* runs; // null: no code, nothing asked
@@ -77,33 +51,40 @@ TEST_F(DiskCommand, RefusalsAndFailuresAreToldInThePane) {
         std::vector<const char*> names;
         float outer;
     } cases[] = {
-        {nullptr, sub_SVG, {}, 180},
-        {nullptr, do_Gerb_3, {}, 180},
-        {&none, sub_SVG, {"e.svg"}, 180},
-        {&none, do_Gerb_0, {"e.grb"}, 180}, // holes only
-        {&known, sub_SVG, {"no/such.svg"}, 180},
-        {&known, sub_SVG, {"big.svg"}, 150000},
-        {&known, sub_SVG, {"nan.svg"}, NAN},
-        {&known, do_Gerb_0, {"big.grb"}, 250000},
-        {&known, do_Gerb_2, {"a.grb", "."}, 180},
-        {&known, do_Gerb_3, {"same", "same"}, 180},
+        // clang-format off
+        {&known, sub_SVG, {"known_good.svg"}, 180}, {&known, do_Gerb_0, {"known_good.grb"}, 180},
+        {&known, do_Gerb_1, {"known_good_1.grb", "known_good_1.drl"}, 180},
+        {&known, do_Gerb_2, {"known_good_2.grb", "known_good_2.drl"}, 180},
+        {&known, do_Gerb_3, {"known_good_3.grb", "known_good_3.drl"}, 180},
+        {nullptr, sub_SVG, {}, 180},                {nullptr, do_Gerb_3, {}, 180},
+        {&none, sub_SVG, {"empty.svg"}, 180},       {&none, do_Gerb_0, {"empty.grb"}, 180},
+        {&known, sub_SVG, {"no/such.svg"}, 180},    {&known, sub_SVG, {"big.svg"}, 150000},
+        {&known, sub_SVG, {"nan.svg"}, NAN},        {&known, do_Gerb_0, {"big.grb"}, 250000},
+        {&known, do_Gerb_2, {"a.grb", "."}, 180},   {&known, do_Gerb_3, {"same", "same"}, 180},
         {&known, do_Gerb_3, {"big.grb", "big.drl"}, 10000},
+        // clang-format on
     };
-    testing::internal::CaptureStdout();
-    std::string told;
-    for (const auto& c : cases) {
-        replace_global_stgc(c.runs ? make_runlist(*c.runs) : nullptr);
-        geometry[0] = c.outer;
-        told += run(c.command, c.names);
+    for (const char* locale : {"C", "de_DE.UTF-8"}) { // the test set-up makes the second
+        if (!setlocale(LC_ALL, locale)) GTEST_SKIP() << "no " << locale;
+        testing::internal::CaptureStdout();
+        std::string told, left;
+        for (const auto& c : cases) {
+            replace_global_stgc(c.runs ? make_runlist(*c.runs) : nullptr);
+            geometry[0] = c.outer;
+            told += run(c.command, c.names);
+        }
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(told, golden("pane.txt"));
+        testing_support::run_command("cd '" + dir.path() + "' && LC_ALL=C ls", &left);
+        EXPECT_EQ(left, "a.grb\nempty.grb\nempty.svg\nknown_good.grb\nknown_good.svg\n"
+                        "known_good_1.drl\nknown_good_1.grb\nknown_good_2.drl\nknown_good_2.grb\n"
+                        "known_good_3.drl\nknown_good_3.grb\n");
+        std::istringstream names(left);
+        for (std::string name; names >> name;)
+            EXPECT_EQ(read_file(dir.file(name)),
+                      golden(name == "a.grb" ? "known_good_2.grb" : name));
     }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(told, golden("refusals.txt"));
-    EXPECT_EQ(prompts.asked().size(), 12u); // each name given, none without a code
-    EXPECT_EQ(read_file(file("e.svg")), golden("empty.svg"));
-    EXPECT_EQ(read_file(file("e.grb")), golden("empty.grb"));
-    std::string left; // and the Gerber file of the pair whose drill file failed
-    testing_support::run_command("ls '" + dir.path() + "'", &left);
-    EXPECT_EQ(left, "a.grb\ne.grb\ne.svg\n");
+    EXPECT_EQ(prompts.asked().size(), 2 * 20u); // each name given, none without a code
 }
 
 // The form in the user's locale, as tests/data/disk/geometry_form.txt shows: each case's echo

@@ -1,7 +1,7 @@
 // File-system faults and exhausted memory for the SVG plot and the Gerber/Excellon exports: a
 // clear line, the current code and geometry kept, and no existing file lost, whichever of two
 // files fails.
-#include <cstdio>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -15,13 +15,11 @@
 namespace {
 
 std::string code_and_geometry() {
-    std::string out = format_runlist(global_stgc);
-    for (float d : geometry) {
-        char number[32];
-        std::snprintf(number, sizeof number, " %a", d);
-        out += number;
-    }
-    return out;
+    std::ostringstream out;
+    out << format_runlist(global_stgc) << std::hexfloat;
+    for (float d : geometry)
+        out << ' ' << d;
+    return out.str();
 }
 
 // The case's file is answered at prompt `faulty` (0 or 1); a one-prompt command leaves the
@@ -48,7 +46,6 @@ TEST(DiskFaults, EveryExportReportsEveryFaultAndKeepsTheFiles) {
     faults::expect_write_faults(exporting("Gerber only", do_Gerb_0), code_and_geometry);
     faults::expect_write_faults(exporting("Gerber of two", do_Gerb_3), code_and_geometry);
     faults::expect_write_faults(exporting("Excellon of two", do_Gerb_3, 1), code_and_geometry);
-    replace_global_stgc(nullptr);
 }
 
 #ifndef FAULTS_UNDER_ASAN
@@ -56,8 +53,8 @@ TEST(DiskFaults, DrawingsThatDoNotFitMemoryAreReportedAndTheFilesKept) {
     // 200000 runs: each drawing takes megabytes, more than the child may have.
     replace_global_stgc(make_runlist(std::vector<int>(200000, 1)));
     testing_support::TempDir dir;
-    testing_support::write_file(dir.file("disk.svg"), "old drawing");
-    testing_support::write_file(dir.file("disk.grb"), "old outline");
+    for (const char* name : {"disk.svg", "disk.grb"})
+        testing_support::write_file(dir.file(name), "the user's old file");
     const std::string before = code_and_geometry();
     faults::child_result r =
         faults::in_child(faults::privileges::kept, dir.path(), code_and_geometry, [&] {
@@ -70,9 +67,7 @@ TEST(DiskFaults, DrawingsThatDoNotFitMemoryAreReportedAndTheFilesKept) {
     EXPECT_EQ(r.messages, refused + refused);
     EXPECT_EQ(r.state, before);
     EXPECT_EQ(faults::listing(dir.path()), "disk.grb\ndisk.svg\n");
-    EXPECT_EQ(testing_support::read_file(dir.file("disk.svg")) +
-                  testing_support::read_file(dir.file("disk.grb")),
-              "old drawingold outline");
-    replace_global_stgc(nullptr);
+    for (const char* name : {"disk.svg", "disk.grb"})
+        EXPECT_EQ(testing_support::read_file(dir.file(name)), "the user's old file") << name;
 }
 #endif

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #include "code/runlist.h"
@@ -13,8 +12,6 @@
 #include "export/disk_svg.h"
 #include "tests/support/test_support.h"
 
-using testing_support::known_good;
-using testing_support::read_file;
 using testing_support::run_command;
 
 namespace {
@@ -38,32 +35,27 @@ bool has(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-// The first scale that draws the outer diameter below 150 mm, if any.
-TEST(DiskFiles, ScaleChoice) {
-    const std::pair<float, const char*> cases[] = {
-        {180, "1:2"},     {1, "100:1"},       {1.5f, "50:1"},         {0, "100:1"},
-        {-180, "100:1"},  {150, "1:2"},       {149.9f, "1:1"},        {149999, "1:1000"},
+// The first scale that draws the outer diameter below 150 mm, if any; the integer digits the
+// Gerber and drill coordinates declare.
+TEST(DiskFiles, ScaleAndDigitCountFollowTheOuterDiameter) {
+    // clang-format off
+    const std::pair<float, const char*> scales[] = {{180, "1:2"}, {1, "100:1"}, {1.5f, "50:1"},
+        {0, "100:1"}, {-180, "100:1"}, {150, "1:2"}, {149.9f, "1:1"}, {149999, "1:1000"},
         {150000, "none"}, {INFINITY, "none"}, {std::nanf(""), "none"}};
-    for (const auto& c : cases) {
+    const std::pair<float, int> digits[] = {{0, 1}, {-500, 1}, {9, 1}, {9.9f, 1}, {9.91f, 2},
+        {99, 2}, {990, 3}, {1000, 4}, {9900, 4}, {9901, 5}, {3e38f, 39}, {INFINITY, 64}};
+    // clang-format on
+    for (const auto& c : scales) {
         const int index = choose_scale(c.first);
         EXPECT_STREQ(index < 0 ? "none" : scale_name[index], c.second) << c.first;
     }
-    for (int i = 0; i < scale_count; ++i) // each factor the quotient of its label's numbers
-        EXPECT_EQ(scale_float[i],
-                  strtof(scale_name[i], nullptr) / strtof(strchr(scale_name[i], ':') + 1, nullptr))
-            << scale_name[i];
-}
-
-TEST(DiskFiles, DigitCountFollowsTheOuterDiameter) {
-    const std::pair<float, int> cases[] = {{0, 1},     {-500, 1}, {9, 1},      {9.9f, 1},
-                                           {9.91f, 2}, {99, 2},   {990, 3},    {1000, 4},
-                                           {9900, 4},  {9901, 5}, {3e38f, 39}, {INFINITY, 64}};
-    for (const auto& c : cases)
+    for (const auto& c : digits)
         EXPECT_EQ(digit_count(c.first), c.second) << c.first;
     const float small[5] = {9, 8, 2, 4, 1};
     EXPECT_TRUE(has(format(grb, {}, small), "%FSLAX14Y14*%\n"));
     EXPECT_TRUE(has(format(grb, {}, metre), "%FSLAX44Y44*%\n"));
-    EXPECT_EQ(format(drl, {}, metre, 3), read_file(STGC_SOURCE_DIR "/tests/data/disk/metre_3.drl"));
+    EXPECT_EQ(format(drl, {}, metre, 3),
+              testing_support::read_file(STGC_SOURCE_DIR "/tests/data/disk/metre_3.drl"));
 }
 
 // A run over half the track (5 of 8) takes the large arc, one of exactly half does not.
@@ -80,38 +72,31 @@ TEST(DiskFiles, LargeArcFlagAndRounding) {
     EXPECT_TRUE(has(format(drl, {}, dims, 1), "X000000Y000063\nX000063Y000000\nX000000Y-000063\n"));
 }
 
-// xmllint and rsvg-convert read every drawing, gerbv the outline alone and with each drill
-// file, without a word on standard error: the known disk, a run over half the track and an
-// empty code, at three digit counts and drawing scales.
+// xmllint and rsvg-convert read the drawing, gerbv the outline alone and with each drill file,
+// without a word on standard error: the known disk, a run over half the track and an empty
+// code, at three digit counts and drawing scales.
 TEST(DiskFiles, RealReadersTakeThem) {
     if (run_command("command -v xmllint && command -v rsvg-convert && command -v gerbv") != 0)
         GTEST_SKIP() << "a reader is missing (scripts/deps.sh test installs them)";
     testing_support::TempDir dir;
+    const std::string read = "cd '" + dir.path() + "' && xmllint --noout --nonet f.svg && " +
+                             "rsvg-convert -o f.png f.svg && env -u DISPLAY gerbv -x png -o g.png";
+    const std::string drawing = dir.file("f.svg"), outline = dir.file("f.grb"),
+                      holes = dir.file("f.drl");
     const float tiny[5] = {1, 0.8f, 0.2f, 0.5f, 0.1f};
-    int n = 0;
-    for (const std::vector<int>& runs : {known_good, std::vector<int>{5, 3}, std::vector<int>{}})
-        for (const float* dims : {initial, tiny, metre}) {
-            std::unique_ptr<int[]> code(make_runlist(runs));
-            const std::string base = dir.file(std::to_string(n++)), drawing = base + ".svg";
-            ASSERT_EQ(convert_to_svg(code.get(), dims, drawing.c_str()), 0);
-            std::vector<std::string> readers = {"xmllint --noout --nonet '" + drawing + "'",
-                                                "rsvg-convert -o '" + base + ".png' '" + drawing +
-                                                    "'"};
-            for (int placement = 0; placement < 4; ++placement) {
-                const std::string outline = base + std::to_string(placement) + ".grb",
-                                  holes = outline + ".drl";
-                ASSERT_EQ(
-                    convert_to_gerber(code.get(), dims, outline.c_str(), holes.c_str(), placement),
-                    0);
-                readers.push_back("env -u DISPLAY gerbv -x png -o '" + outline + ".png' '" +
-                                  outline + "'" + (placement ? " '" + holes + "'" : ""));
-            }
-            for (const std::string& reader : readers) {
+    for (const std::vector<int>& runs :
+         {testing_support::known_good, std::vector<int>{5, 3}, std::vector<int>{}})
+        for (const float* dims : {initial, tiny, metre})
+            for (int p = 0; p < 4; ++p) {
+                std::unique_ptr<int[]> code(make_runlist(runs));
+                ASSERT_EQ(convert_to_svg(code.get(), dims, drawing.c_str()), 0);
+                ASSERT_EQ(convert_to_gerber(code.get(), dims, outline.c_str(), holes.c_str(), p),
+                          0);
                 std::string said;
-                EXPECT_EQ(run_command(reader, &said), 0) << reader;
-                EXPECT_EQ(said, "") << reader;
+                EXPECT_EQ(run_command(read + (p ? " f.grb f.drl" : " f.grb"), &said), 0) << said;
+                EXPECT_EQ(said, "")
+                    << runs.size() << " runs, " << dims[0] << " mm, placement " << p;
             }
-        }
 }
 
 } // namespace
