@@ -1,5 +1,7 @@
-// The command tree: labels, actions, descriptions and order, pull-down sizes and hot keys.
-#include <vector>
+// The command tree and the Help screens against golden files, and the menu measurements
+// beneath them: text padding, hot keys, pull-down sizes.
+#include <regex>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -9,83 +11,90 @@
 #include "export/disk_commands.h"
 #include "export/table_commands.h"
 #include "gen/commands.h"
+#include "tests/support/test_support.h"
+#include "tui/tui.h"
+
+using testing_support::read_file;
 
 namespace {
 
-struct Row {
-    const char* label;
-    FUNC action;
-    const char* description;
-};
+void nothing() {}
 
-// Checks a table's entries and terminator, and the size of its pull-down with the border
-// (the bar: 8 columns per entry).
-void expect_table(const menu* table, int cols, const std::vector<Row>& rows) {
-    SCOPED_TRACE(rows[0].label);
-    size_t i = 0;
-    for (; table[i].action && i < rows.size(); ++i) {
-        EXPECT_STREQ(table[i].label, rows[i].label);
-        EXPECT_EQ(table[i].action, rows[i].action) << rows[i].label;
-        EXPECT_STREQ(table[i].description, rows[i].description);
+TEST(Padstr, CutsOrPadsToExactlyTheWidth) {
+    EXPECT_EQ(std::string(padstr("Generate STGC by Quality", 8)), "Generate");
+    EXPECT_EQ(std::string(padstr(nullptr, 2)), "  ");
+    EXPECT_EQ(std::string(padstr("abc", 0)), "");
+    // Wider than the 257 columns of a fixed buffer: neither cut nor overflowed. A menu entry
+    // of width w is prepad(padstr(label, w - 1), 1).
+    EXPECT_EQ(std::string(padstr(std::string(400, 'x').c_str(), 298)), std::string(298, 'x'));
+    EXPECT_EQ(std::string(prepad(padstr("a", 300), 1)), " a" + std::string(299, ' '));
+    char text[16] = "abc";
+    EXPECT_EQ(std::string(prepad(text, -3)), "abc");
+    EXPECT_EQ(std::string(prepad(text, 2)), "  abc");
+}
+
+// A lower-case hot key is compared upper-cased, so no key reaches it; keys that match nothing
+// select nothing; a table ends at its first null action.
+TEST(Menu, HotKeysAndSizesAtTheEdges) {
+    menu entries[] = {
+        {"lower case", nothing, ""}, {"", nullptr, ""}, {"After the end", nothing, ""}};
+    for (int k : {int{'l'}, int{'L'}, int{'x'}, -1, KEY_UP, KEY_RESIZE, 27})
+        EXPECT_EQ(find_hotkey(entries, 1, 0, k), -1) << k;
+    int count = -1, width = -1;
+    menudim(entries, &count, &width);
+    EXPECT_EQ(count * 100 + width, 112);
+}
+
+// Every table of the tree: its size, then each entry (and the terminator) with its hot key,
+// then for every letter that selects something, what it selects from each entry in turn.
+TEST(CommandTree, TablesMatchTheGoldenFile) {
+    menu* const tables[] = {
+        MainMenu,    SubMenu_File, SubMenu_STGC, SubMenu_Export, SubSubMenu_GerberExcellon,
+        SubMenu_Help};
+    // clang-format off
+    const FUNC actions[] = {sub_File, sub_STGC, sub_Export, sub_Help, sub_Load, sub_Save,
+        sub_Manual, DoExit, sub_GenQual, sub_GenCog, sub_Test, sub_ChangeGeometry, sub_SVG,
+        sub_Gerber, sub_ASM, sub_CPP, sub_TXT, do_Gerb_0, do_Gerb_1, do_Gerb_2, do_Gerb_3,
+        sub_instruction_manual, sub_about_buid, sub_about_authors};
+    // clang-format on
+    const FUNC* action = actions;
+    std::string out;
+    for (menu* table : tables) {
+        int n = 0, w = 0;
+        menudim(table, &n, &w);
+        out += "== " + std::to_string(n) + " x " + std::to_string(w) + "\n";
+        for (int i = 0; i <= n; ++i) {
+            const menu& m = table[i];
+            EXPECT_EQ(m.action, i < n ? *action++ : nullptr) << m.label;
+            out += std::string(m.label) + " | " + m.description + " | " +
+                   static_cast<char>(hotkey(m.label) ? hotkey(m.label) : '-') + "\n";
+        }
+        for (int key = ' '; key < 127; ++key) {
+            std::string from;
+            bool any = false;
+            for (int i = 0; i < n; ++i) {
+                const int to = find_hotkey(table, n, i, key);
+                any |= to >= 0;
+                from += " " + std::to_string(to);
+            }
+            if (any) out += std::string(1, static_cast<char>(key)) + ":" + from + "\n";
+        }
     }
-    EXPECT_EQ(table[i].action, nullptr) << "terminator after " << i << " entries";
-    EXPECT_STREQ(table[i].label, "");
-    EXPECT_STREQ(table[i].description, "");
-    int n = 0, w = 0;
-    menudim(table, &n, &w);
-    EXPECT_EQ(n, static_cast<int>(rows.size()));
-    EXPECT_EQ(w + 2, cols);
+    EXPECT_EQ(out, read_file(STGC_SOURCE_DIR "/tests/data/app/menus.txt"));
 }
 
-TEST(CommandTree, TablesHoldTheirEntriesInOrderAndGiveThePullDownSizes) {
-    expect_table(MainMenu, 10,
-                 {{"File", sub_File, "File Open, Save, Input. +Exit"},
-                  {"STGC", sub_STGC, "Sigle Track Gray Code generator"},
-                  {"Export", sub_Export, "SVG, Gerber, Excellon, Assembler, C++"},
-                  {"Help", sub_Help, "Information about program"}});
-    expect_table(SubMenu_File, 16,
-                 {{"Load", sub_Load, "Load STGC from file"},
-                  {"Save", sub_Save, "Save STGC to file"},
-                  {"Manual input", sub_Manual, "Input STGC manually"},
-                  {"Exit", DoExit, "Terminate program"}});
-    expect_table(SubMenu_STGC, 31,
-                 {{"Generate STGC by Quality", sub_GenQual, "Generate Single Track Gray Code"},
-                  {"Generate STGC by Cog Number", sub_GenCog, "Generate Single Track Gray Code"},
-                  {"Test STGC", sub_Test, "Test Single Track Gray Code"}});
-    expect_table(SubMenu_Export, 24,
-                 {{"Change Geometry", sub_ChangeGeometry, "Change geometry of disk"},
-                  {"SVG plot", sub_SVG, "Technical plot of STGC Disk"},
-                  {"Gerber/Excellon plot", sub_Gerber, "Files for CNC production"},
-                  {"Assembler code", sub_ASM, "Assembler table for hardware decoder"},
-                  {"C++ code", sub_CPP, "C++ array for software decoder"},
-                  {"Text file", sub_TXT, "Text file for manual test"}});
-    expect_table(
-        SubSubMenu_GerberExcellon, 31,
-        {{"Gerber only", do_Gerb_0, "All holes in Gerber file"},
-         {"Gerber+Excellon for mount", do_Gerb_1, "Central in gerber, mount in Excellon"},
-         {"Gerber+Excellon for central", do_Gerb_2, "Central in Excellon, mount in gerber"},
-         {"Gerber+Excellon for holes", do_Gerb_3, "All holes in Excellon"}});
-    expect_table(SubMenu_Help, 22,
-                 {{"Instruction Manual", sub_instruction_manual, "Instruction manual"},
-                  {"Build Info", sub_about_buid, "Information about Build"},
-                  {"Authors Info", sub_about_authors, "Information about authors"}});
-}
-
-TEST(CommandTree, AHotKeySelectsTheNextMatchingEntryAfterTheSelectedOne) {
-    // STGC: from "by Quality" g runs "by Cog Number"; from "Test STGC" the search wraps to
-    // "by Quality"; the selected entry is tested last.
-    EXPECT_EQ(find_hotkey(SubMenu_STGC, 3, 0, 'g'), 1);
-    EXPECT_EQ(find_hotkey(SubMenu_STGC, 3, 2, 'g'), 0);
-    EXPECT_EQ(find_hotkey(SubMenu_STGC, 3, 2, 't'), 2);
-    // Export: G selects "Gerber/Excellon plot"; c alternates between the two C entries.
-    EXPECT_EQ(find_hotkey(SubMenu_Export, 6, 0, 'G'), 2);
-    EXPECT_EQ(find_hotkey(SubMenu_Export, 6, 0, 'c'), 4);
-    EXPECT_EQ(find_hotkey(SubMenu_Export, 6, 4, 'c'), 0);
-    EXPECT_EQ(find_hotkey(SubSubMenu_GerberExcellon, 4, 0, 'G'), 1);
-    EXPECT_EQ(find_hotkey(SubSubMenu_GerberExcellon, 4, 3, 'G'), 0);
-    EXPECT_EQ(find_hotkey(MainMenu, 4, 0, 'h'), 3);
-    EXPECT_EQ(find_hotkey(SubMenu_File, 4, 0, 'e'), 3);
-    EXPECT_EQ(find_hotkey(SubMenu_File, 4, 0, 'x'), -1);
+TEST(Help, ScreensMatchTheGoldenFile) {
+    testing_support::MessageLog log;
+    sub_instruction_manual();
+    sub_about_authors();
+    EXPECT_EQ(log.body(), read_file(STGC_SOURCE_DIR "/tests/data/app/help.txt"));
+    log.clear();
+    sub_about_buid(); // the build's date and time, and the pointer width
+    EXPECT_TRUE(std::regex_match(
+        log.body(), std::regex("(-{48}\n)Program STGC v\\.150419c\nBuild: [A-Z][a-z]{2} [ 1-3]\\d "
+                               "\\d{4}, \\d\\d:\\d\\d:\\d\\d \\(" +
+                               std::to_string(sizeof(void*) * 8) + " bit\\)\n\\1")))
+        << log.body();
 }
 
 } // namespace
