@@ -45,13 +45,9 @@ class DiskCommand : public ::testing::Test {
 // to standard output.
 TEST_F(DiskCommand, PaneTextAndFilesOfEveryCommand) {
     const std::vector<int> none, known = testing_support::known_good;
-    const struct {
-        const std::vector<int>* runs; // null: no code, nothing asked
-        void (*command)();
-        std::vector<const char*> names;
-        float outer;
-    } cases[] = {
-        // clang-format off
+    // clang-format off
+    const struct { const std::vector<int>* runs; void (*command)(); std::vector<const char*> names;
+                   float outer; } cases[] = { // runs null: no code, nothing asked
         {&known, sub_SVG, {"known_good.svg"}, 180}, {&known, do_Gerb_0, {"known_good.grb"}, 180},
         {&known, do_Gerb_1, {"known_good_1.grb", "known_good_1.drl"}, 180},
         {&known, do_Gerb_2, {"known_good_2.grb", "known_good_2.drl"}, 180},
@@ -61,9 +57,8 @@ TEST_F(DiskCommand, PaneTextAndFilesOfEveryCommand) {
         {&known, sub_SVG, {"no/such.svg"}, 180},    {&known, sub_SVG, {"big.svg"}, 150000},
         {&known, sub_SVG, {"nan.svg"}, NAN},        {&known, do_Gerb_0, {"big.grb"}, 250000},
         {&known, do_Gerb_2, {"a.grb", "."}, 180},   {&known, do_Gerb_3, {"same", "same"}, 180},
-        {&known, do_Gerb_3, {"big.grb", "big.drl"}, 10000},
-        // clang-format on
-    };
+        {&known, do_Gerb_3, {"big.grb", "big.drl"}, 10000}};
+    // clang-format on
     for (const char* locale : {"C", "de_DE.UTF-8"}) { // the test set-up makes the second
         if (!setlocale(LC_ALL, locale)) GTEST_SKIP() << "no " << locale;
         testing::internal::CaptureStdout();
@@ -93,11 +88,11 @@ TEST_F(DiskCommand, PaneTextAndFilesOfEveryCommand) {
 // field; values whose "%f" text would not fit the 19 characters of the field, inf and nan are
 // refused.
 TEST_F(DiskCommand, GeometryForm) {
+    // clang-format off
     const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"C", {"46abc", "abc", "1e2", "-3", "0"}},
-        {"de_DE.UTF-8", {"46,5", "abc", "1e2", "-0,25", "7.5"}},
-        {"C", {"2e12", "inf", "nan", "-2e11", "1e12"}},
-    };
+        {"C", {"46abc", "abc", "1e2", "-3", "0"}}, {"C", {"2e12", "inf", "nan", "-2e11", "1e12"}},
+        {"de_DE.UTF-8", {"46,5", "abc", "1e2", "-0,25", "7.5"}}};
+    // clang-format on
     std::string echoed;
     for (const auto& c : cases) {
         if (!setlocale(LC_ALL, c.first)) GTEST_SKIP() << "no " << c.first;

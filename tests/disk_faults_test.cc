@@ -10,7 +10,6 @@
 #include "export/disk_commands.h"
 #include "export/disk_geometry.h"
 #include "tests/support/faults.h"
-#include "tests/support/test_support.h"
 
 namespace {
 
@@ -56,12 +55,11 @@ TEST(DiskFaults, DrawingsThatDoNotFitMemoryAreReportedAndTheFilesKept) {
     for (const char* name : {"disk.svg", "disk.grb"})
         testing_support::write_file(dir.file(name), "the user's old file");
     const std::string before = code_and_geometry();
-    faults::child_result r =
-        faults::in_child(faults::privileges::kept, dir.path(), code_and_geometry, [&] {
-            faults::limit_address_space(size_t{2} << 20);
-            exporting("SVG plot", sub_SVG).run("disk.svg", "");
-            exporting("Gerber", do_Gerb_1).run("disk.grb", "disk.drl");
-        });
+    auto r = faults::in_child(faults::privileges::kept, dir.path(), code_and_geometry, [&] {
+        faults::limit_address_space(size_t{2} << 20);
+        exporting("SVG plot", sub_SVG).run("disk.svg", "");
+        exporting("Gerber", do_Gerb_1).run("disk.grb", "disk.drl");
+    });
     ASSERT_TRUE(r.ran) << "exit code " << r.exit_code;
     const std::string refused = "Error: not enough memory for this file; nothing written\n";
     EXPECT_EQ(r.messages, refused + refused);

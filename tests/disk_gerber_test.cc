@@ -12,6 +12,7 @@
 #include "export/disk_svg.h"
 #include "tests/support/test_support.h"
 
+using testing_support::read_file;
 using testing_support::run_command;
 
 namespace {
@@ -20,8 +21,7 @@ const float* const initial = testing_support::initial_geometry;
 const float metre[5] = {1000, 900, 24, 46, 12};
 enum file_kind { svg, grb, drl };
 
-std::string format(file_kind kind, const std::vector<int>& runs, const float* dims,
-                   int placement = 0) {
+std::string format(file_kind kind, const std::vector<int>& runs, const float* dims, int placement) {
     std::unique_ptr<int[]> code(make_runlist(runs));
     std::string out;
     EXPECT_EQ(kind == svg   ? format_svg(code.get(), dims, out)
@@ -29,10 +29,6 @@ std::string format(file_kind kind, const std::vector<int>& runs, const float* di
                             : format_drill(dims, placement, out),
               disk_status::ok);
     return out;
-}
-
-bool has(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
 }
 
 // The first scale that draws the outer diameter below 150 mm, if any; the integer digits the
@@ -51,25 +47,26 @@ TEST(DiskFiles, ScaleAndDigitCountFollowTheOuterDiameter) {
     }
     for (const auto& c : digits)
         EXPECT_EQ(digit_count(c.first), c.second) << c.first;
-    const float small[5] = {9, 8, 2, 4, 1};
-    EXPECT_TRUE(has(format(grb, {}, small), "%FSLAX14Y14*%\n"));
-    EXPECT_TRUE(has(format(grb, {}, metre), "%FSLAX44Y44*%\n"));
-    EXPECT_EQ(format(drl, {}, metre, 3),
-              testing_support::read_file(STGC_SOURCE_DIR "/tests/data/disk/metre_3.drl"));
 }
 
-// A run over half the track (5 of 8) takes the large arc, one of exactly half does not.
-TEST(DiskFiles, LargeArcFlagAndRounding) {
-    const std::string over = format(svg, {5, 3}, initial);
-    EXPECT_TRUE(has(over, "    A 37.500000,37.500000 0 1,1, 85.483490,147.516495\n"));
-    EXPECT_TRUE(has(over, "    A 45.000000,45.000000 0 0,1, "));
-    EXPECT_TRUE(has(format(svg, {4, 4}, initial),
-                    "    A 37.500000,37.500000 0 0,1, 112.000000,158.500000\n"));
-    // 0.5 * 0.0625 mm is 312.5 Gerber units, 0.5 * 0.125 mm is 62.5 drill units: halves go
-    // away from zero.
-    const float dims[5] = {180, 150, -0.0625f, 0.125f, 12};
-    EXPECT_TRUE(has(format(grb, {}, dims, 1), "X0Y-313D02*\nG02*\nX0Y313I0J313D01*\n"));
-    EXPECT_TRUE(has(format(drl, {}, dims, 1), "X000000Y000063\nX000063Y000000\nX000000Y-000063\n"));
+// Whole files at the edges, each against its golden copy in tests/data/disk/: a run over half
+// the track (5 of 8) takes the large arc ("0 1,1,"), one of exactly half does not; 9 and
+// 1000 mm disks declare 1 and 4 integer digits; 0.5 * 0.0625 mm (312.5 Gerber units) and
+// 0.5 * 0.125 mm (62.5 drill units) round away from zero.
+TEST(DiskFiles, EdgeCasesMatchTheirGoldenFiles) {
+    const float small[5] = {9, 8, 2, 4, 1}, halves[5] = {180, 150, -0.0625f, 0.125f, 12};
+    // clang-format off
+    const struct { file_kind kind; std::vector<int> runs; const float* dims; int placement;
+                   const char* golden; } cases[] = {
+        {svg, {5, 3}, initial, 0, "over_half.svg"}, {svg, {4, 4}, initial, 0, "half.svg"},
+        {grb, {}, small, 0, "small.grb"},   {grb, {}, metre, 0, "metre.grb"},
+        {drl, {}, metre, 3, "metre_3.drl"}, {grb, {}, halves, 1, "halves_1.grb"},
+        {drl, {}, halves, 1, "halves_1.drl"}};
+    // clang-format on
+    const std::string data = STGC_SOURCE_DIR "/tests/data/disk/";
+    for (const auto& c : cases)
+        EXPECT_EQ(format(c.kind, c.runs, c.dims, c.placement), read_file(data + c.golden))
+            << c.golden;
 }
 
 // xmllint and rsvg-convert read the drawing, gerbv the outline alone and with each drill file,
@@ -81,7 +78,7 @@ TEST(DiskFiles, RealReadersTakeThem) {
     testing_support::TempDir dir;
     const std::string read = "cd '" + dir.path() + "' && xmllint --noout --nonet f.svg && " +
                              "rsvg-convert -o f.png f.svg && env -u DISPLAY gerbv -x png -o g.png";
-    const std::string drawing = dir.file("f.svg"), outline = dir.file("f.grb"),
+    const std::string image = dir.file("f.svg"), board = dir.file("f.grb"),
                       holes = dir.file("f.drl");
     const float tiny[5] = {1, 0.8f, 0.2f, 0.5f, 0.1f};
     for (const std::vector<int>& runs :
@@ -89,13 +86,11 @@ TEST(DiskFiles, RealReadersTakeThem) {
         for (const float* dims : {initial, tiny, metre})
             for (int p = 0; p < 4; ++p) {
                 std::unique_ptr<int[]> code(make_runlist(runs));
-                ASSERT_EQ(convert_to_svg(code.get(), dims, drawing.c_str()), 0);
-                ASSERT_EQ(convert_to_gerber(code.get(), dims, outline.c_str(), holes.c_str(), p),
-                          0);
+                ASSERT_EQ(convert_to_svg(code.get(), dims, image.c_str()), 0);
+                ASSERT_EQ(convert_to_gerber(code.get(), dims, board.c_str(), holes.c_str(), p), 0);
                 std::string said;
                 EXPECT_EQ(run_command(read + (p ? " f.grb f.drl" : " f.grb"), &said), 0) << said;
-                EXPECT_EQ(said, "")
-                    << runs.size() << " runs, " << dims[0] << " mm, placement " << p;
+                EXPECT_EQ(said, "") << runs.size() << " runs, " << dims[0] << " mm, " << p;
             }
 }
 
