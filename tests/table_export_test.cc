@@ -46,13 +46,10 @@ TEST(Tables, EveryFormAndWidthMatchesTheGoldenTranscript) {
             delete[] runlist;
             const std::string written = read_file(fresh);
             out += "== " + ::testing::PrintToString(list) + " " + form + "\n" + log.body();
-            if (!file_exists(fresh))
-                out += "-- no file\n";
-            else if (written.size() > 4096)
-                out += "-- " + std::to_string(std::count(written.begin(), written.end(), '\n')) +
-                       " lines\n";
-            else
-                out += "-- written\n" + written;
+            const auto lines = std::count(written.begin(), written.end(), '\n');
+            out += !file_exists(fresh)     ? "-- no file\n"
+                   : written.size() > 4096 ? "-- " + std::to_string(lines) + " lines\n"
+                                           : "-- written\n" + written;
             if (read_file(old) != written) out += "-- old file\n" + read_file(old);
         }
     // Element widths at their thresholds; from 16777216 positions on, empty entries take 32 bits.
@@ -69,22 +66,19 @@ TEST(Tables, EveryFormAndWidthMatchesTheGoldenTranscript) {
 // For the real tools: rotation k's reading, head 0 first: the bits at (k + h*r) mod Q. Entries no
 // rotation reads have every bit set. Little-endian entries of `width` bytes, as the AVR and x86
 // store them.
-std::string expected_bytes(const runs& list, int width) {
+std::string expected_bytes(const runs& list, size_t width) {
     std::string track;
     for (size_t i = 0; i < list.size(); ++i)
         track.append(static_cast<size_t>(list[i]), static_cast<char>('0' + i % 2));
     const size_t q = track.size(), r = list.size(), n = q / r;
-    std::vector<uint64_t> table(size_t{1} << n, ~uint64_t{0});
+    std::string out(width << n, '\xff');
     for (size_t k = 0; k < q; ++k) {
         size_t reading = 0;
         for (size_t h = 0; h < n; ++h)
             reading = reading * 2 + static_cast<size_t>(track[(k + h * r) % q] - '0');
-        table[reading] = k;
+        for (size_t b = 0; b < width; ++b)
+            out[reading * width + b] = static_cast<char>(k >> (8 * b) & 0xff);
     }
-    std::string out;
-    for (uint64_t value : table)
-        for (int b = 0; b < width; ++b)
-            out += static_cast<char>(value >> (8 * b) & 0xff);
     return out;
 }
 
@@ -94,7 +88,7 @@ TEST(TableToolchain, GppAndAvraReadTheTableOfTheReadings) {
     // Q = 270, 9 heads: two-byte entries in a table small enough for any AVR.
     const runs nine_heads = {6, 20, 13, 3, 10, 3, 2,  11, 24, 8, 8,  3, 3, 5,  6,
                              9, 17, 12, 6, 26, 5, 13, 4,  10, 6, 11, 7, 5, 12, 2};
-    const std::pair<runs, int> codes[] = {{known_good, 1}, {nine_heads, 2}};
+    const std::pair<runs, size_t> codes[] = {{known_good, 1}, {nine_heads, 2}};
     for (const auto& c : codes) {
         SCOPED_TRACE(::testing::PrintToString(c.first));
         TempDir dir;
@@ -109,18 +103,15 @@ TEST(TableToolchain, GppAndAvraReadTheTableOfTheReadings) {
         write_file(dir.file("wrap.asm"),
                    ".device ATmega128\n.cseg\n.org 0\n.include \"table.asm\"\n");
         // The C++ array compiled with warnings as errors; the assembled words out of the hex file.
+        const std::string tools = "cd '" + dir.path() +
+                                  "' && g++ -std=c++17 -Wall -Wextra -Werror -o main main.cc && "
+                                  "./main > cpp.bin && avra wrap.asm && "
+                                  "objcopy -I ihex -O binary wrap.hex asm.bin";
         std::string output;
-        EXPECT_EQ(run_command("cd '" + dir.path() +
-                                  "' && g++ -std=c++17 -Wall -Wextra -Werror -o main main.cc &&"
-                                  " ./main > cpp.bin && avra wrap.asm &&"
-                                  " objcopy -I ihex -O binary wrap.hex asm.bin",
-                              &output),
-                  0)
-            << output;
+        EXPECT_EQ(run_command(tools, &output), 0) << output;
         EXPECT_NE(output.find("Assembly complete with no errors."), std::string::npos) << output;
-        const std::string expected = expected_bytes(c.first, c.second);
-        EXPECT_EQ(read_file(dir.file("cpp.bin")), expected);
-        EXPECT_EQ(read_file(dir.file("asm.bin")), expected);
+        EXPECT_EQ(read_file(dir.file("cpp.bin")), expected_bytes(c.first, c.second));
+        EXPECT_EQ(read_file(dir.file("asm.bin")), expected_bytes(c.first, c.second));
     }
 }
 

@@ -35,19 +35,16 @@ const Case cases[] = {
     {"output.svg", "^X^", "Xoutput.svg", 1, false, false, Outcome::mode_changed},
     {"output.svg", "|X|Y", "XYutput.svg", 2, false, false, keep},
     {"abef", "\t>>cd", "abcdef", 4, false, true, keep},
-    // Left and erase do nothing at the start; as first key erase, kill and Ctrl-W clear.
+    // Left and erase do nothing at the start; erase as the first key clears.
     {"abc", "<\x7f", "abc", 0, true, false, keep},
     {"abc", ">>\x7f<<", "ac", 0, false, false, keep},
     {"abc", "\x7fx", "x", 1, false, false, keep},
-    {"abc", "\x15x", "x", 1, false, false, keep},
-    {"abc", "\x17x", "x", 1, false, false, keep},
     {"ab", ">>>>>cd", "abcd", 4, false, false, keep},
     // field - 1 characters at most, in both modes and any field; a longer start is cut.
     {"", std::string(60, 'a'), std::string(49, 'a'), 49, false, false, keep},
     {"", std::string(60, 'a') + "<Z", std::string(48, 'a') + "Z", 49, false, false, keep},
     {std::string(48, 'b'), "^cd", "c" + std::string(48, 'b'), 1, false, true, keep},
     {"", "123456789012345678901234", "1234567890123456789", 19, false, false, keep, 20},
-    {"", "x", "", 0, false, false, keep, 1},
     {std::string(60, 'q'), "\x1b", std::string(49, 'q'), 0, true, false, esc},
     // Ctrl-W erases the word before the cursor and the spaces after it; kill the field.
     {"abc def  ", ">>>>>>>>>\x17", "abc ", 4, false, false, keep},
