@@ -90,8 +90,8 @@ TEST_F(DiskCommand, PaneTextAndFilesOfEveryCommand) {
 TEST_F(DiskCommand, GeometryForm) {
     // clang-format off
     const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"C", {"46abc", "abc", "1e2", "-3", "0"}}, {"C", {"2e12", "inf", "nan", "-2e11", "1e12"}},
-        {"de_DE.UTF-8", {"46,5", "abc", "1e2", "-0,25", "7.5"}}};
+        {"C", {"46abc", "abc", "1e2", "-3", "0"}}, {"de_DE.UTF-8", {"46,5", "abc", "1e2", "-0,25", "7.5"}},
+        {"C", {"2e12", "inf", "nan", "-2e11", "1e12"}}};
     // clang-format on
     std::string echoed;
     for (const auto& c : cases) {
