@@ -67,14 +67,6 @@ MessageLog::MessageLog() : previous_(set_headless_log(&log_)) {}
 
 MessageLog::~MessageLog() { set_headless_log(previous_); }
 
-std::vector<std::string> MessageLog::lines() const {
-    std::vector<std::string> out;
-    std::istringstream in(log_.body);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
 ScriptedPrompts* ScriptedPrompts::current_ = nullptr;
 
 ScriptedPrompts::ScriptedPrompts() {

@@ -47,8 +47,6 @@ class MessageLog {
     const std::string& body() const { return log_.body; }
     const std::string& error() const { return log_.error; }
     const std::string& status() const { return log_.status; }
-    // The body text split into lines (the last line without its line end if it has none).
-    std::vector<std::string> lines() const;
     void clear() { log_ = headless_log{}; }
 
   private:
@@ -78,7 +76,6 @@ class ScriptedPrompts {
     const std::vector<Asked>& asked() const { return asked_; }
     // The prompts asked since the last call, one line each: first label, offered text, width.
     std::string newly_asked();
-    size_t pending() const { return queue_.size(); }
 
   private:
     struct Answer {
