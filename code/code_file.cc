@@ -28,8 +28,34 @@ struct fd_guard {
 
 } // namespace
 
+// Reads a stream to its end, refusing more than a code file may hold.
+static code_file_text read_stream(int fd) {
+    code_file_text r;
+    char chunk[65536];
+    for (;;) {
+        ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return failed(read_status::read_error, errno);
+        if (n == 0) break;
+        if (static_cast<int64_t>(r.text.size()) + n > max_code_file_size) {
+            r.status = read_status::too_large;
+            r.text.clear();
+            return r;
+        }
+        try {
+            r.text.append(chunk, static_cast<size_t>(n));
+        } catch (const std::bad_alloc&) {
+            return failed(read_status::no_memory, 0);
+        }
+    }
+    r.size = static_cast<int64_t>(r.text.size());
+    r.status = read_status::ok;
+    return r;
+}
+
 code_file_text read_code_file(const char* path) {
     if (!path || !*path) return failed(read_status::cant_open, ENOENT);
+    if (dash_is_standard_stream(path)) return read_stream(STDIN_FILENO);
     // Non-blocking, so that opening a FIFO without a writer returns at once.
     fd_guard file{open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0) return failed(read_status::cant_open, errno);

@@ -58,3 +58,22 @@ bool test_cogwheel(int* runs, char*& result) {
         return false;
     }
 }
+
+test_report report_code_test(int* runs) {
+    char* reason = nullptr;
+    const bool tested = test_cogwheel(runs, reason);
+    test_report verdict = test_report::good;
+    if (!tested) {
+        bodymsg("Can't test STGC: not enough memory!\n");
+        verdict = test_report::no_memory;
+    } else if (!reason) {
+        bodymsg("STGC is good!\n");
+    } else {
+        bodymsg("Bad STGC !\n");
+        bodymsg(reason);
+        bodymsg("\n");
+        verdict = test_report::bad;
+    }
+    delete[] reason;
+    return verdict;
+}

@@ -17,3 +17,8 @@ void ans(const char* message, char*& result);
 // leaves null in `result` for a good code or a reason (array new) for a bad one. Returns false
 // when memory ran out before a verdict; `result` then holds reason_no_memory.
 bool test_cogwheel(int* runs, char*& result);
+
+// Tests `runs` and prints the lines of Test STGC: the informational lines, then "STGC is
+// good!" or "Bad STGC !" and the reason on a line of its own.
+enum class test_report { good, bad, no_memory };
+test_report report_code_test(int* runs);

@@ -79,16 +79,5 @@ void sub_Test() {
         bodymsg("STGC is not generated!\n");
         return;
     }
-    char* reason = nullptr;
-    bool tested = test_cogwheel(global_stgc, reason);
-    if (!tested) {
-        bodymsg("Can't test STGC: not enough memory!\n");
-    } else if (!reason) {
-        bodymsg("STGC is good!\n");
-    } else {
-        bodymsg("Bad STGC !\n");
-        bodymsg(reason);
-        bodymsg("\n");
-    }
-    delete[] reason;
+    report_code_test(global_stgc);
 }

@@ -84,10 +84,38 @@ output_result write_truncating(const std::string& path, const std::string& conte
     return write_and_close(fd, contents);
 }
 
+bool dash_streams = false;
+
 } // namespace
+
+bool same_file(const char* a, const char* b) {
+    const std::string ra = resolve_links(a), rb = resolve_links(b);
+    if (ra == rb) return true;
+    struct stat sa, sb;
+    return stat(ra.c_str(), &sa) == 0 && stat(rb.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+void remove_pending_output() {}
+
+void use_dash_for_standard_streams(bool on) {
+    dash_streams = on;
+}
+
+bool dash_is_standard_stream(const char* path) {
+    return dash_streams && path && strcmp(path, "-") == 0;
+}
 
 output_result write_output_file(const char* path_text, const std::string& contents) {
     if (!path_text || !*path_text) return failure(false, ENOENT);
+    if (dash_is_standard_stream(path_text)) {
+        // Standard output stays open for whatever the front end prints after the file.
+        int error = 0;
+        if (!write_all(STDOUT_FILENO, contents, &error)) return failure(true, error);
+        output_result r;
+        r.ok = r.opened = true;
+        return r;
+    }
     const std::string path = resolve_links(path_text);
 
     struct stat st;

@@ -26,14 +26,6 @@ int digit_count(float outer_diameter) {
 
 namespace {
 
-// True when both paths name one file, by their text or, for existing files, by identity.
-bool same_file(const char* a, const char* b) {
-    if (strcmp(a, b) == 0) return true;
-    struct stat sa, sb;
-    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 constexpr float gerber_units = 10000.0f; // per millimetre
 
 // Points at angle a and radius r lie at (r sin a, r cos a), in single precision.

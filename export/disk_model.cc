@@ -14,6 +14,11 @@ float boundary_angle(int64_t before, int64_t quality) {
     return turned / static_cast<float>(quality);
 }
 
+double run_width(int64_t positions, int64_t quality, double diameter) {
+    if (quality <= 0) return 0;
+    return M_PI * diameter * static_cast<double>(positions) / static_cast<double>(quality);
+}
+
 std::vector<disk_arc> disk_arcs(const int* runs) {
     std::vector<disk_arc> arcs;
     const run_shape shape = shape_of(runs);

@@ -24,6 +24,10 @@ constexpr float full_turn = 6.2831855f;
 // positions, computed in single precision.
 float boundary_angle(int64_t before, int64_t quality);
 
+// The width in mm of a run of `positions` positions, measured along the circle of `diameter`
+// mm on which it is drawn, on a disk of `quality` positions.
+double run_width(int64_t positions, int64_t quality, double diameter);
+
 // One run of the code on the disk.
 struct disk_arc {
     float start_angle;

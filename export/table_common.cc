@@ -26,6 +26,8 @@ const char* table_status_message(table_status status) {
         return "ERROR: Same codes!!!\n";
     case table_status::no_memory:
         return "ERROR: Not enough memory for the table!\n";
+    case table_status::write_failed:
+        return "";
     }
     return "";
 }
@@ -77,20 +79,25 @@ void append_right_aligned(std::string& out, uint64_t value, int width) {
         out.push_back(digits[--count]);
 }
 
-void write_table_file(const char* path, const std::function<table_status(std::string&)>& make) {
-    table_status status;
+table_result write_table_file(const char* path,
+                              const std::function<table_status(std::string&)>& make) {
+    table_result result;
     try {
         std::string contents;
-        status = make(contents);
-        if (status == table_status::ok) {
-            output_result result = write_output_file(path, contents);
-            if (!result.ok) bodymsg(output_failure_message(result).c_str());
-            return;
+        result.status = make(contents);
+        if (result.status == table_status::ok) {
+            result.file = write_output_file(path, contents);
+            if (!result.file.ok) {
+                result.status = table_status::write_failed;
+                bodymsg(output_failure_message(result.file).c_str());
+            }
+            return result;
         }
     } catch (const std::bad_alloc&) {
-        status = table_status::no_memory;
+        result.status = table_status::no_memory;
     } catch (const std::length_error&) {
-        status = table_status::no_memory;
+        result.status = table_status::no_memory;
     }
-    bodymsg(table_status_message(status));
+    bodymsg(table_status_message(result.status));
+    return result;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "code/output_file.h"
 #include "code/track.h"
 
 // Why a table was not written; ok when it was made.
@@ -18,6 +19,7 @@ enum class table_status {
     too_many_heads,  // the reading does not fit the index of a decoder table
     same_codes,      // two rotations read alike
     no_memory,       // the table does not fit the memory of the machine
+    write_failed,    // the file could not be written (see table_result::file)
 };
 
 // The message-pane line that reports a refusal; empty for ok.
@@ -42,6 +44,13 @@ uint64_t table_memory_limit();
 // Appends `value` right-aligned in `width` columns; a wider number takes the room it needs.
 void append_right_aligned(std::string& out, uint64_t value, int width);
 
+// What became of a table export; `file` tells why a write failed.
+struct table_result {
+    table_status status = table_status::ok;
+    output_result file;
+};
+
 // Lets `make` fill a table's text (or refuse) and writes it to `path`. A refusal, a failed
 // allocation or a failed write is reported in the message pane; the file is then left as it was.
-void write_table_file(const char* path, const std::function<table_status(std::string&)>& make);
+table_result write_table_file(const char* path,
+                              const std::function<table_status(std::string&)>& make);

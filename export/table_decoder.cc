@@ -140,9 +140,10 @@ std::string format_decoder_table(const decoder_table& table, bool cpp) {
     return out;
 }
 
-void export_decoder_table(const int* runs, const char* path, bool cpp, uint64_t memory_limit) {
+table_result export_decoder_table(const int* runs, const char* path, bool cpp,
+                                  uint64_t memory_limit) {
     // The table is released when the lambda returns: only its text is held while writing.
-    write_table_file(path, [&](std::string& contents) {
+    return write_table_file(path, [&](std::string& contents) {
         decoder_table table;
         table_status status = make_decoder_table(runs, memory_limit, table);
         if (status == table_status::ok) contents = format_decoder_table(table, cpp);

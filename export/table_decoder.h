@@ -31,7 +31,8 @@ table_status make_decoder_table(const int* runs, uint64_t memory_limit, decoder_
 std::string format_decoder_table(const decoder_table& table, bool cpp);
 
 // save_assembler with an explicit memory ceiling in bytes.
-void export_decoder_table(const int* runs, const char* path, bool cpp, uint64_t memory_limit);
+table_result export_decoder_table(const int* runs, const char* path, bool cpp,
+                                  uint64_t memory_limit);
 
 // Builds the decoder table of `runs` and writes it to `path`, as assembler data or (cpp) as a
 // C++ array. Prints the informational lines and any refusal or write failure in the message

@@ -43,8 +43,8 @@ std::string format_text_table(const int* runs) {
     return out;
 }
 
-void export_text_table(const int* runs, const char* path, uint64_t memory_limit) {
-    write_table_file(path, [&](std::string& contents) {
+table_result export_text_table(const int* runs, const char* path, uint64_t memory_limit) {
+    return write_table_file(path, [&](std::string& contents) {
         table_code code;
         table_status status = announce_code(runs, false, code);
         if (status != table_status::ok) return status;

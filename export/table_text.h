@@ -17,7 +17,7 @@ uint64_t text_table_size(const run_shape& shape);
 std::string format_text_table(const int* runs);
 
 // save_text with an explicit memory ceiling in bytes.
-void export_text_table(const int* runs, const char* path, uint64_t memory_limit);
+table_result export_text_table(const int* runs, const char* path, uint64_t memory_limit);
 
 // Writes the text table of `runs` to `path`. Prints the informational lines and any refusal
 // or write failure in the message pane; on a refusal nothing is written.

@@ -21,6 +21,13 @@ bool read_number(const char* text, int* value) {
     return true;
 }
 
+quality_check check_quality(int n, long long Q, int max) {
+    if (Q < 2 * n) return quality_check::too_low;
+    if (Q > max) return quality_check::too_high;
+    if (Q % (2 * n) != 0) return quality_check::not_multiple;
+    return quality_check::ok;
+}
+
 int algorithm2(int n, int Q) {
     (void)n; // the search takes the number of heads from the tables
     if (!perebor.process(Q) || global_stgc == nullptr) return 0;
@@ -51,19 +58,20 @@ bool ask_quality(int mode, int n, int max, char* edit, std::size_t edit_size, lo
     // In 64 bits a large cog number stays a large quality instead of wrapping round.
     *Q = mode == 1 ? 2LL * n * answer : answer;
     bodymsgf("Heads = %i, Quality = %lld \n", n, *Q);
-    if (*Q < 2 * n) {
+    switch (check_quality(n, *Q, max)) {
+    case quality_check::ok:
+        return true;
+    case quality_check::too_low:
         bodymsg("Error: Too low quality\n");
-        return false;
-    }
-    if (*Q > max) {
+        break;
+    case quality_check::too_high:
         bodymsg("Error: Too high quality\n");
-        return false;
-    }
-    if (*Q % (2 * n) != 0) {
+        break;
+    case quality_check::not_multiple:
         bodymsg("Error: (2*Heads) must be divisor of Quality\n");
-        return false;
+        break;
     }
-    return true;
+    return false;
 }
 
 } // namespace
@@ -95,5 +103,9 @@ void sub_GenQualCog(int mode) {
     }
 }
 
-void sub_GenQual() { sub_GenQualCog(0); }
-void sub_GenCog() { sub_GenQualCog(1); }
+void sub_GenQual() {
+    sub_GenQualCog(0);
+}
+void sub_GenCog() {
+    sub_GenQualCog(1);
+}

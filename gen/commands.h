@@ -11,6 +11,10 @@ void sub_GenQualCog(int mode);
 // lists the new run list. Returns 0.
 int algorithm2(int n, int Q);
 
+// Where a quality stands among those the tables for n heads offer (2n, 4n, ... up to max).
+enum class quality_check { ok, too_low, too_high, not_multiple };
+quality_check check_quality(int n, long long Q, int max);
+
 // Reads one signed integer as typed: leading blanks skipped, "0x"/"0X" hexadecimal, a leading
 // "0" octal, else decimal; whatever follows is ignored. False when the text holds no number or
 // the number does not fit an int.

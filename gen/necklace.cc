@@ -109,7 +109,11 @@ void stgc::make_tree(int n) {
 }
 
 int algorithm1(int n, int* max_quality) {
-    srand(static_cast<unsigned>(time(nullptr)));
+    return algorithm1(n, max_quality, static_cast<unsigned>(time(nullptr)));
+}
+
+int algorithm1(int n, int* max_quality, unsigned seed) {
+    srand(seed);
     perebor.make_tree(n);
     if (perebor.even_count > perebor.odd_count) bodymsg("Unknown error in algorithm...");
     *max_quality = 2 * perebor.even_count * n;

@@ -73,5 +73,7 @@ extern stgc perebor;
 // Seeds the random generator from the clock, builds the tables of `perebor` for n heads and
 // stores the largest quality 2 * E * n through max_quality. Returns 0.
 int algorithm1(int n, int* max_quality);
+// The same with a chosen seed instead of the clock: a seed always gives the same code.
+int algorithm1(int n, int* max_quality, unsigned seed);
 // Releases the tables of `perebor`. Returns 0.
 int undo_alg1();

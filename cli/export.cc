@@ -1,0 +1,151 @@
+// stgc-batch export: every export of the Export menu, through the same writers.
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "cli/batch.h"
+#include "code/runlist.h"
+#include "export/disk_geometry.h"
+#include "export/disk_gerber.h"
+#include "export/disk_svg.h"
+#include "export/table_decoder.h"
+#include "export/table_text.h"
+
+namespace {
+
+struct export_options {
+    std::string input;
+    std::string output = "-";
+    float dims[geometry_count] = {};
+    std::string drill;
+    int placement = 0;
+} opt;
+
+// What a writer's refusal says, without the pane's "Error: " and line end.
+std::string refusal_text(std::string message) {
+    for (const char* prefix : {"Error: ", "ERROR: "})
+        if (message.compare(0, strlen(prefix), prefix) == 0) message.erase(0, strlen(prefix));
+    const size_t end = message.find('\n');
+    return message.substr(0, end);
+}
+
+int report_disk(const disk_result& result) {
+    if (result.status == disk_status::ok) return exit_done;
+    if (result.status == disk_status::write_failed)
+        return fail(exit_usage, stream_name(result.first_written ? opt.drill : opt.output),
+                    strerror(result.file.error));
+    const int status = result.status == disk_status::bad_run ? exit_no : exit_usage;
+    return fail(status, "export", refusal_text(disk_result_message(result)));
+}
+
+int report_table(const table_result& result) {
+    switch (result.status) {
+    case table_status::ok:
+        return exit_done;
+    case table_status::write_failed:
+        return fail(exit_usage, stream_name(opt.output), strerror(result.file.error));
+    case table_status::no_memory:
+        return fail(exit_usage, "export", refusal_text(table_status_message(result.status)));
+    default:
+        return fail(exit_no, opt.input, refusal_text(table_status_message(result.status)));
+    }
+}
+
+int write_svg(const int* runs) {
+    return report_disk(export_svg(runs, opt.dims, opt.output.c_str()));
+}
+
+int write_gerber(const int* runs) {
+    if (opt.placement != 0 && opt.drill.empty())
+        return fail(exit_usage, "--drill", "a drill file is needed unless --drill-holes none");
+    if (opt.placement == 0 && !opt.drill.empty())
+        return fail(exit_usage, "--drill", "no drill file is written with --drill-holes none");
+    return report_disk(export_gerber(runs, opt.dims, opt.output.c_str(),
+                                     opt.placement ? opt.drill.c_str() : nullptr, opt.placement));
+}
+
+int write_asm(const int* runs) {
+    return report_table(
+        export_decoder_table(runs, opt.output.c_str(), false, table_memory_limit()));
+}
+int write_cpp(const int* runs) {
+    return report_table(export_decoder_table(runs, opt.output.c_str(), true, table_memory_limit()));
+}
+int write_txt(const int* runs) {
+    return report_table(export_text_table(runs, opt.output.c_str(), table_memory_limit()));
+}
+
+void add_gerber_options(CLI::App& sub) {
+    const std::map<std::string, int> placements = {
+        {"none", 0}, {"mount", 1}, {"centre", 2}, {"all", 3}};
+    sub.add_option("--drill", opt.drill, "Excellon drill file for the drilled holes");
+    sub.add_option("--drill-holes", opt.placement,
+                   "holes drilled: none (all drawn in the Gerber file), mount, centre, all")
+        ->transform(CLI::CheckedTransformer(placements, CLI::ignore_case).description(""))
+        ->default_str("none");
+}
+
+struct export_format {
+    const char* name;
+    const char* help;
+    bool disk; // takes the disk dimensions
+    void (*options)(CLI::App&);
+    int (*write)(const int* runs);
+};
+
+const export_format formats[] = {
+    {"svg", "technical drawing of the disk on an A4 sheet (SVG)", true, nullptr, write_svg},
+    {"gerber", "Gerber outline, with an Excellon drill file as --drill-holes says", true,
+     add_gerber_options, write_gerber},
+    {"asm", "decoder table as AVR assembler data", false, nullptr, write_asm},
+    {"cpp", "decoder table as a C++ array", false, nullptr, write_cpp},
+    {"txt", "text table of every reading, for testing a disk by hand", false, nullptr, write_txt},
+};
+const export_format* chosen = nullptr;
+
+void add_dimensions(CLI::App& sub) {
+    const char* const names[geometry_count] = {"--outer", "--inner", "--centre", "--mount",
+                                               "--hole"};
+    const char* const help[geometry_count] = {
+        "outer diameter in mm, over the cogs", "diameter in mm at the bottom of the gaps",
+        "centre hole diameter in mm", "distance in mm between opposite mount hole centres",
+        "mount hole diameter in mm"};
+    for (int i = 0; i < geometry_count; ++i) {
+        opt.dims[i] = geometry[i];
+        sub.add_option(names[i], opt.dims[i], help[i])->check(positive_size)->capture_default_str();
+    }
+}
+
+void setup(CLI::App& sub) {
+    sub.require_subcommand(1);
+    for (const export_format& format : formats) {
+        CLI::App* each = sub.add_subcommand(format.name, format.help);
+        each->add_option("code", opt.input, "code file ('-': standard input)")->required();
+        each->add_option("-o,--output", opt.output, "file to write ('-': standard output)");
+        if (format.disk) add_dimensions(*each);
+        if (format.options) format.options(*each);
+        each->callback([&format] { chosen = &format; });
+    }
+}
+
+int run() {
+    if (!chosen) return fail(exit_usage, "export", "no format given");
+    if (chosen->disk) {
+        if (!(opt.dims[1] < opt.dims[0]))
+            return fail(exit_usage, "--inner", "must be less than --outer");
+    }
+    std::vector<std::string> outputs = {opt.output};
+    if (!opt.drill.empty()) outputs.push_back(opt.drill);
+    if (int status = check_distinct({opt.input}, outputs)) return status;
+    std::vector<int> runs;
+    if (int status = load_code(opt.input, runs)) return status;
+    int* list = make_runlist(runs);
+    const int status = chosen->write(list);
+    delete[] list;
+    return status;
+}
+
+} // namespace
+
+const batch_command export_command = {
+    "export", "Write a drawing, CNC files or a decoder table of a code file", setup, run};
