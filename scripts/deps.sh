@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages that building (and, with "test", testing) needs, when missing.
 set -eu
-packages="build-essential cmake pkg-config libncurses-dev"
+packages="build-essential cmake pkg-config libncurses-dev libcli11-dev"
 if [ "${1:-}" = test ]; then
   packages="$packages libgtest-dev libvterm-dev clang libclang-rt-14-dev avra libxml2-utils
             librsvg2-bin gerbv locales"
