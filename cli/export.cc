@@ -75,65 +75,76 @@ int write_txt(const int* runs) {
     return report_table(export_text_table(runs, opt.output.c_str(), table_memory_limit()));
 }
 
-void add_gerber_options(CLI::App& sub) {
-    const std::map<std::string, int> placements = {
-        {"none", 0}, {"mount", 1}, {"centre", 2}, {"all", 3}};
-    sub.add_option("--drill", opt.drill, "Excellon drill file for the drilled holes");
-    sub.add_option("--drill-holes", opt.placement,
-                   "holes drilled: none (all drawn in the Gerber file), mount, centre, all")
-        ->transform(CLI::CheckedTransformer(placements, CLI::ignore_case).description(""))
-        ->default_str("none");
-}
+// Options that only some formats take, so a stray one is refused instead of ignored.
+enum option_use : unsigned { dimensions = 1, drilling = 2 };
 
 struct export_format {
     const char* name;
     const char* help;
-    bool disk; // takes the disk dimensions
-    void (*options)(CLI::App&);
+    unsigned uses;
     int (*write)(const int* runs);
 };
 
 const export_format formats[] = {
-    {"svg", "technical drawing of the disk on an A4 sheet (SVG)", true, nullptr, write_svg},
-    {"gerber", "Gerber outline, with an Excellon drill file as --drill-holes says", true,
-     add_gerber_options, write_gerber},
-    {"asm", "decoder table as AVR assembler data", false, nullptr, write_asm},
-    {"cpp", "decoder table as a C++ array", false, nullptr, write_cpp},
-    {"txt", "text table of every reading, for testing a disk by hand", false, nullptr, write_txt},
+    {"svg", "technical drawing of the disk on an A4 sheet", dimensions, write_svg},
+    {"gerber", "Gerber outline, with an Excellon drill file as --drill-holes says",
+     dimensions | drilling, write_gerber},
+    {"asm", "decoder table as AVR assembler data", 0, write_asm},
+    {"cpp", "decoder table as a C++ array", 0, write_cpp},
+    {"txt", "text table of every reading, for testing a disk by hand", 0, write_txt},
 };
-const export_format* chosen = nullptr;
 
-void add_dimensions(CLI::App& sub) {
-    const char* const names[geometry_count] = {"--outer", "--inner", "--centre", "--mount",
-                                               "--hole"};
+std::string format_name;
+std::vector<std::pair<CLI::Option*, unsigned>> restricted;
+
+void setup(CLI::App& sub) {
+    std::string list;
+    std::vector<std::string> names;
+    for (const export_format& format : formats) {
+        names.push_back(format.name);
+        list += std::string("\n  ") + format.name + ": " + format.help;
+    }
+    sub.add_option("format", format_name, "one of:" + list)
+        ->required()
+        ->check(CLI::IsMember(names));
+    sub.add_option("code", opt.input, "code file ('-': standard input)")->required();
+    sub.add_option("-o,--output", opt.output, "file to write ('-': standard output)");
+
+    const char* const names_of[geometry_count] = {"--outer", "--inner", "--centre", "--mount",
+                                                  "--hole"};
     const char* const help[geometry_count] = {
         "outer diameter in mm, over the cogs", "diameter in mm at the bottom of the gaps",
         "centre hole diameter in mm", "distance in mm between opposite mount hole centres",
         "mount hole diameter in mm"};
     for (int i = 0; i < geometry_count; ++i) {
         opt.dims[i] = geometry[i];
-        sub.add_option(names[i], opt.dims[i], help[i])->check(positive_size)->capture_default_str();
+        restricted.push_back({sub.add_option(names_of[i], opt.dims[i], help[i])
+                                  ->check(positive_size)
+                                  ->capture_default_str(),
+                              dimensions});
     }
-}
-
-void setup(CLI::App& sub) {
-    sub.require_subcommand(1);
-    for (const export_format& format : formats) {
-        CLI::App* each = sub.add_subcommand(format.name, format.help);
-        each->add_option("code", opt.input, "code file ('-': standard input)")->required();
-        each->add_option("-o,--output", opt.output, "file to write ('-': standard output)");
-        if (format.disk) add_dimensions(*each);
-        if (format.options) format.options(*each);
-        each->callback([&format] { chosen = &format; });
-    }
+    const std::map<std::string, int> placements = {
+        {"none", 0}, {"mount", 1}, {"centre", 2}, {"all", 3}};
+    restricted.push_back(
+        {sub.add_option("--drill", opt.drill, "Excellon drill file (gerber)"), drilling});
+    restricted.push_back(
+        {sub.add_option("--drill-holes", opt.placement,
+                        "holes in the drill file (gerber): none (all drawn in the Gerber file), "
+                        "mount, centre or all")
+             ->transform(CLI::CheckedTransformer(placements, CLI::ignore_case).description(""))
+             ->default_str("none"),
+         drilling});
 }
 
 int run() {
-    if (!chosen) return fail(exit_usage, "export", "no format given");
-    if (chosen->disk) {
-        if (!(opt.dims[1] < opt.dims[0]))
-            return fail(exit_usage, "--inner", "must be less than --outer");
-    }
+    const export_format* chosen = nullptr;
+    for (const export_format& format : formats)
+        if (format_name == format.name) chosen = &format;
+    for (const auto& [option, use] : restricted)
+        if (option->count() && !(chosen->uses & use))
+            return fail(exit_usage, option->get_name(), "does not apply to " + format_name);
+    if ((chosen->uses & dimensions) && !(opt.dims[1] < opt.dims[0]))
+        return fail(exit_usage, "--inner", "must be less than --outer");
     std::vector<std::string> outputs = {opt.output};
     if (!opt.drill.empty()) outputs.push_back(opt.drill);
     if (int status = check_distinct({opt.input}, outputs)) return status;

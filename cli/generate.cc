@@ -20,16 +20,18 @@ struct generate_options {
     std::string output = "-";
 } opt;
 CLI::Option* seed_option = nullptr;
+CLI::Option* quality_option = nullptr;
 CLI::Option* cogs_option = nullptr;
 
 void setup(CLI::App& sub) {
     sub.add_option("--heads,-n", opt.heads, "number of heads, 3..20")
         ->required()
+        ->type_name("N")
         ->check(CLI::Range(kMinHeads, kMaxHeads));
-    auto* quality = sub.add_option("--quality,-q", opt.quality,
-                                   "positions round the disk: a multiple of 2 x heads");
+    quality_option = sub.add_option("--quality,-q", opt.quality,
+                                    "positions round the disk: a multiple of 2 x heads");
     cogs_option = sub.add_option("--cogs,-c", opt.cogs, "number of cogs (quality / (2 x heads))");
-    quality->excludes(cogs_option);
+    quality_option->excludes(cogs_option);
     seed_option = sub.add_option("--seed", opt.seed, "seed of the search: the same code every run");
     sub.add_option("-o,--output", opt.output, "code file to write ('-': standard output)");
     sub.add_flag("--verbose,-v", opt.verbose, "print the search lines on standard error");
@@ -41,7 +43,7 @@ std::string quality_argument() {
 }
 
 int run() {
-    if (opt.quality == 0 && opt.cogs == 0)
+    if (quality_option->count() == 0 && cogs_option->count() == 0)
         return fail(exit_usage, "generate", "--quality or --cogs is required");
     set_verbose(opt.verbose);
     const int n = opt.heads;

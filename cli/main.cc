@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     const batch_command* chosen = nullptr;
     for (const batch_command* command : commands) {
         CLI::App* sub = app.add_subcommand(command->name, command->help);
+        sub->footer("See 'man stgc-batch' for examples.");
         command->setup(*sub);
         sub->callback([&chosen, command] { chosen = command; });
     }

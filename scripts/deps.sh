@@ -4,7 +4,7 @@ set -eu
 packages="build-essential cmake pkg-config libncurses-dev libcli11-dev"
 if [ "${1:-}" = test ]; then
   packages="$packages libgtest-dev libvterm-dev clang libclang-rt-14-dev avra libxml2-utils
-            librsvg2-bin gerbv locales"
+            librsvg2-bin gerbv locales mandoc"
 fi
 missing=""
 for p in $packages; do

@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -48,6 +50,13 @@ void write_file(const std::string& path, const std::string& contents) {
 bool file_exists(const std::string& path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
+}
+
+void expect_golden(const std::string& actual, const std::string& name) {
+    const std::string path = std::string(STGC_SOURCE_DIR) + "/tests/data/" + name;
+    const char* update = getenv("STGC_UPDATE_GOLDEN");
+    if (update && std::string(update) == "1") write_file(path, actual);
+    EXPECT_EQ(actual, read_file(path)) << "golden file " << name;
 }
 
 int run_command(const std::string& command, std::string* output) {

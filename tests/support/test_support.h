@@ -33,6 +33,10 @@ std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& contents);
 bool file_exists(const std::string& path);
 
+// Compares `actual` with the golden file tests/data/<name>. With STGC_UPDATE_GOLDEN=1 in the
+// environment the golden file is rewritten instead (review the difference before committing).
+void expect_golden(const std::string& actual, const std::string& name);
+
 // Runs a shell command and returns its exit status (-1 if it could not run); stdout and stderr
 // are collected into `output` when it is given.
 int run_command(const std::string& command, std::string* output = nullptr);
