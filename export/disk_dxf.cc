@@ -3,6 +3,7 @@
 #include <dxflib/dl_dxf.h>
 #include <dxflib/dl_writer_ascii.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <new>
@@ -12,10 +13,11 @@
 
 namespace {
 
-// dxflib writes through a DL_WriterA, which streams into a file of its own and formats reals
-// with sprintf. This one keeps the text in memory, so the file can be written whole and
-// renamed into place, and formats reals with to_chars: a decimal point whatever the locale,
-// and the shortest digits that read back as the same double. Its own stream stays unopened.
+// dxflib's entity and table writers take a DL_WriterA, which streams into a file of its own
+// and formats reals with sprintf. This one overrides every primitive: it keeps the text in
+// memory, so the file can be written whole and renamed into place, and formats reals with
+// to_chars, which has a decimal point whatever the locale and gives the shortest digits that
+// read back as the same double. The base's file stream has no name and is never opened.
 class text_writer : public DL_WriterA {
   public:
     explicit text_writer(std::string& out) : DL_WriterA("", DL_Codes::AC1015), out_(out) {}
@@ -27,7 +29,7 @@ class text_writer : public DL_WriterA {
             std::to_chars(digits, digits + sizeof digits, value + 0.0, std::chars_format::fixed);
         out_.append(digits, r.ptr);
         // Reals keep a decimal point, as CAD programs write them.
-        if (std::string(digits, r.ptr).find('.') == std::string::npos) out_ += ".0";
+        if (std::find(digits, r.ptr, '.') == r.ptr) out_ += ".0";
         out_ += '\n';
     }
     void dxfInt(int gc, int value) const override {
@@ -38,9 +40,10 @@ class text_writer : public DL_WriterA {
     void dxfHex(int gc, int value) const override {
         code(gc);
         char digits[16];
-        const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits,
-                                                     static_cast<unsigned>(value), 16);
-        for (char* c = digits; c != r.ptr; ++c) out_ += static_cast<char>(toupper(*c));
+        const std::to_chars_result r =
+            std::to_chars(digits, digits + sizeof digits, static_cast<unsigned>(value), 16);
+        for (const char* c = digits; c != r.ptr; ++c)
+            out_ += *c >= 'a' ? static_cast<char>(*c - 'a' + 'A') : *c;
         out_ += '\n';
     }
     void dxfString(int gc, const char* value) const override {
@@ -66,7 +69,9 @@ const char* const outline_layer = "OUTLINE";
 const char* const holes_layer = "HOLES";
 
 // Entities take colour, line weight and line type from their layer.
-DL_Attributes on_layer(const char* layer) { return DL_Attributes(layer, 256, -1, "BYLAYER", 1.0); }
+DL_Attributes on_layer(const char* layer) {
+    return DL_Attributes(layer, 256, -1, "BYLAYER", 1.0);
+}
 
 // The tables dxflib's own example writes, with the two layers of the disk beside layer 0.
 void write_tables(DL_Dxf& dxf, text_writer& dw) {
@@ -79,8 +84,7 @@ void write_tables(DL_Dxf& dxf, text_writer& dw) {
     dw.tableEnd();
     dw.tableLayers(3);
     dxf.writeLayer(dw, DL_LayerData("0", 0), DL_Attributes("", 7, -3, "CONTINUOUS", 1.0));
-    dxf.writeLayer(dw, DL_LayerData(outline_layer, 0),
-                   DL_Attributes("", 7, -3, "CONTINUOUS", 1.0));
+    dxf.writeLayer(dw, DL_LayerData(outline_layer, 0), DL_Attributes("", 7, -3, "CONTINUOUS", 1.0));
     dxf.writeLayer(dw, DL_LayerData(holes_layer, 0), DL_Attributes("", 1, -3, "CONTINUOUS", 1.0));
     dw.tableEnd();
     dw.tableStyle(1);

@@ -38,14 +38,18 @@ void write_variables(std::string& out, const float* dims, float thickness) {
         const char* note;
     } variables[] = {
         {"thickness", thickness, ""},
-        {"outer_diameter", dims[0], "  // through the cog tops"},
-        {"inner_diameter", dims[1], "  // through the gap bottoms"},
-        {"centre_hole", dims[2], "  // diameter"},
-        {"mount_distance", dims[3], "  // between the centres of opposite mount holes"},
-        {"mount_hole", dims[4], "  // diameter of each of the four mount holes"},
+        {"outer_diameter", dims[0], "through the cog tops"},
+        {"inner_diameter", dims[1], "through the gap bottoms"},
+        {"centre_hole", dims[2], "diameter"},
+        {"mount_distance", dims[3], "between the centres of opposite mount holes"},
+        {"mount_hole", dims[4], "diameter of each of the four mount holes"},
     };
-    for (const auto& v : variables)
-        out += std::string(v.name) + " = " + number(v.value) + ";" + v.note + "\n";
+    for (const auto& v : variables) {
+        std::string line = std::string(v.name) + " = " + number(v.value) + ";";
+        if (*v.note)
+            line += std::string(line.size() < 28 ? 28 - line.size() : 1, ' ') + "// " + v.note;
+        out += line + "\n";
+    }
     out += "\n// Chords to the full turn that keep the holes within 0.01 mm of true circles.\n";
     append_c(out, "centre_hole_chords = %i;\n", chords(0.5 * dims[2], 360));
     append_c(out, "mount_hole_chords = %i;\n\n", chords(0.5 * dims[4], 360));
