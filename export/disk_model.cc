@@ -76,6 +76,23 @@ std::string disk_result_message(const disk_result& result) {
         return "Error: the Gerber and Excellon files need different names; nothing written\n";
     case disk_status::no_memory:
         return "Error: not enough memory for this file; nothing written\n";
+    case disk_status::no_runs:
+        return "Error: the code has no runs, so the disk has no outline; nothing written\n";
+    case disk_status::odd_runs:
+        return "Error: the code has an odd number of runs (its first and last runs are both "
+               "gaps); nothing written\n";
+    case disk_status::bad_size:
+        return "Error: every disk dimension and the thickness must be above 0 mm; "
+               "nothing written\n";
+    case disk_status::inner_not_below_outer:
+        return "Error: the diameter without cogs must be smaller than the diameter with cogs; "
+               "nothing written\n";
+    case disk_status::hole_cuts_track:
+        return "Error: a hole reaches the gap circle (the diameter without cogs); "
+               "nothing written\n";
+    case disk_status::holes_overlap:
+        return "Error: the mount holes cut into the centre hole or into each other; "
+               "nothing written\n";
     case disk_status::write_failed:
         return output_failure_message(result.file) +
                (result.first_written ? "The Gerber file was written, the Excellon file was not.\n"

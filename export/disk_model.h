@@ -61,6 +61,12 @@ enum class disk_status {
     bad_placement,   // placement outside 0..3, or no drill path where one is needed
     same_file,       // the Gerber and the drill path name one file: one would overwrite the other
     no_memory,       // the file text did not fit memory
+    no_runs,         // a code without runs: no outline to cut
+    odd_runs,        // an odd number of runs: the first and the last run would both be gaps
+    bad_size,        // a dimension or the thickness is not above 0
+    inner_not_below_outer, // the gap circle is not inside the cog circle
+    hole_cuts_track, // the centre hole or a mount hole reaches the gap circle
+    holes_overlap,   // a mount hole reaches the centre hole or its neighbour
     write_failed,    // a file could not be written; see `file`
 };
 
