@@ -5,8 +5,10 @@
 
 #include "cli/batch.h"
 #include "code/runlist.h"
+#include "export/disk_dxf.h"
 #include "export/disk_geometry.h"
 #include "export/disk_gerber.h"
+#include "export/disk_scad.h"
 #include "export/disk_svg.h"
 #include "export/table_decoder.h"
 #include "export/table_text.h"
@@ -19,6 +21,7 @@ struct export_options {
     float dims[geometry_count] = {};
     std::string drill;
     int placement = 0;
+    float thickness = 2;
 } opt;
 
 // What a writer's refusal says, without the pane's "Error: " and line end.
@@ -55,6 +58,14 @@ int write_svg(const int* runs) {
     return report_disk(export_svg(runs, opt.dims, opt.output.c_str()));
 }
 
+int write_dxf(const int* runs) {
+    return report_disk(export_dxf(runs, opt.dims, opt.output.c_str()));
+}
+
+int write_scad(const int* runs) {
+    return report_disk(export_scad(runs, opt.dims, opt.thickness, opt.output.c_str()));
+}
+
 int write_gerber(const int* runs) {
     if (opt.placement != 0 && opt.drill.empty())
         return fail(exit_usage, "--drill", "a drill file is needed unless --drill-holes none");
@@ -76,7 +87,7 @@ int write_txt(const int* runs) {
 }
 
 // Options that only some formats take, so a stray one is refused instead of ignored.
-enum option_use : unsigned { dimensions = 1, drilling = 2 };
+enum option_use : unsigned { dimensions = 1, drilling = 2, solid = 4 };
 
 struct export_format {
     const char* name;
@@ -89,6 +100,8 @@ const export_format formats[] = {
     {"svg", "technical drawing of the disk on an A4 sheet", dimensions, write_svg},
     {"gerber", "Gerber outline, with an Excellon drill file as --drill-holes says",
      dimensions | drilling, write_gerber},
+    {"dxf", "the disk at 1:1 in mm for laser cutters and CNC routers (DXF)", dimensions, write_dxf},
+    {"scad", "the disk as an OpenSCAD model for 3D printing", dimensions | solid, write_scad},
     {"asm", "decoder table as AVR assembler data", 0, write_asm},
     {"cpp", "decoder table as a C++ array", 0, write_cpp},
     {"txt", "text table of every reading, for testing a disk by hand", 0, write_txt},
@@ -123,6 +136,11 @@ void setup(CLI::App& sub) {
                                   ->capture_default_str(),
                               dimensions});
     }
+    restricted.push_back(
+        {sub.add_option("--thickness", opt.thickness, "disk thickness in mm (scad)")
+             ->check(positive_size)
+             ->capture_default_str(),
+         solid});
     const std::map<std::string, int> placements = {
         {"none", 0}, {"mount", 1}, {"centre", 2}, {"all", 3}};
     restricted.push_back(

@@ -72,6 +72,11 @@ TEST(Batch, CommandsAndRefusalsMatchTheGoldenTranscript) {
         {"export asm tiny.stgc", ""},
         {"export cpp tiny.stgc -o -", ""},
         {"export txt tiny.stgc -o tiny.txt", ""},
+        {"export scad tiny.stgc --outer 60 --inner 50 --centre 8 --mount 20 --hole 3.2 "
+         "--thickness 1.5",
+         ""},
+        {"export dxf known.stgc --centre 149 -o new.dxf", ""},
+        {"export svg known.stgc --thickness 3 -o new.svg", ""},
         {"export asm bad.stgc -o kept.txt", ""},
         {"export txt empty.stgc -o kept.txt", ""},
         {"generate --heads 21 --quality 42 -o kept.txt", ""},
