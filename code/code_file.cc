@@ -38,33 +38,50 @@ code_file_text read_code_file(const char* path) {
     if (fstat(file.fd, &st) != 0) return failed(read_status::read_error, errno);
     if (!S_ISREG(st.st_mode)) return failed(read_status::not_regular, 0);
 
+    // The reported size only sizes the first allocation: files of the kernel (/proc) report 0
+    // and still have content, and a file may grow while it is read. Reading goes on to the end
+    // of the file, but never past the largest size Load accepts.
     code_file_text r;
-    r.size = static_cast<int64_t>(st.st_size);
-    if (r.size > max_code_file_size) {
+    if (st.st_size > max_code_file_size) {
+        r.size = static_cast<int64_t>(st.st_size);
         r.status = read_status::too_large;
         return r;
     }
     try {
-        r.text.resize(static_cast<size_t>(r.size));
+        size_t room = static_cast<size_t>(st.st_size) + 1;
+        if (room < 4096) room = 4096;
+        r.text.resize(room);
+        size_t done = 0;
+        for (;;) {
+            if (done == r.text.size()) {
+                if (static_cast<int64_t>(done) > max_code_file_size) {
+                    r.size = static_cast<int64_t>(done);
+                    r.status = read_status::too_large;
+                    r.text.clear();
+                    return r;
+                }
+                r.text.resize(done * 2 > done + (size_t{1} << 30) ? done + (size_t{1} << 30)
+                                                                   : done * 2);
+            }
+            ssize_t n = read(file.fd, &r.text[done], r.text.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                r.status = read_status::read_error;
+                r.error = errno;
+                r.text.clear();
+                return r;
+            }
+            if (n == 0) break;
+            done += static_cast<size_t>(n);
+        }
+        r.text.resize(done);
     } catch (const std::bad_alloc&) {
+        r.size = static_cast<int64_t>(st.st_size);
         r.status = read_status::no_memory;
+        r.text.clear();
         return r;
     }
-
-    size_t done = 0;
-    while (done < r.text.size()) {
-        ssize_t n = read(file.fd, &r.text[done], r.text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            r.status = read_status::read_error;
-            r.error = errno;
-            r.text.clear();
-            return r;
-        }
-        if (n == 0) break; // the file shrank since fstat
-        done += static_cast<size_t>(n);
-    }
-    r.text.resize(done);
+    r.size = static_cast<int64_t>(r.text.size());
     r.status = read_status::ok;
     return r;
 }
