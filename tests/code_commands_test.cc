@@ -13,6 +13,7 @@
 
 #include "code/commands.h"
 #include "code/decoder.h"
+#include "code/output_file.h"
 #include "code/runlist.h"
 #include "code/verify.h"
 #include "tests/support/faults.h"
@@ -154,6 +155,29 @@ TEST_F(Commands, LoadOfWhatCannotBeReadIsReportedAndKeepsTheCode) {
     EXPECT_EQ(run(sub_Load, proc), proc + "...Opening...\nSize of file:" +
                                        std::to_string(digits.size()) + " bytes\n");
     EXPECT_EQ(current_code() + "\n", digits);
+}
+
+// Two paths name one file when they resolve to it, whether or not it exists yet.
+TEST(OutputFile, SameFileFollowsLinksAndDots) {
+    TempDir dir;
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    ASSERT_EQ(mkdir("sub", 0755), 0);
+    ASSERT_EQ(symlink("../new.grb", "sub/link"), 0); // to a file not yet created
+    ASSERT_EQ(symlink(dir.path().c_str(), "here"), 0);
+    write_file("old.grb", "x");
+    ASSERT_EQ(link("old.grb", "hard.grb"), 0);
+    // clang-format off
+    const struct { const char* a; const char* b; bool same; } cases[] = {
+        {"new.grb", "./new.grb", true}, {"new.grb", "sub/../new.grb", true},
+        {"new.grb", "sub/link", true}, {"here/new.grb", "new.grb", true},
+        {"old.grb", "hard.grb", true}, {"old.grb", "sub/../old.grb", true},
+        {"new.grb", "new.drl", false}, {"new.grb", "sub/new.grb", false}, {"old.grb", "new.grb", false}};
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(same_file(c.a, c.b), c.same) << c.a << " " << c.b;
+        EXPECT_EQ(same_file(c.b, c.a), c.same) << c.b << " " << c.a;
+    }
+    ASSERT_EQ(chdir("/"), 0);
 }
 
 TEST_F(Commands, SaveReportsEveryFaultAndKeepsTheFiles) {
