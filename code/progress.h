@@ -6,11 +6,14 @@
 
 #include <chrono>
 #include <cstdint>
+#include <exception>
 #include <string>
 
 // Thrown out of work that the user stopped. Whoever started the export reports it; the file it
 // was writing is left as it was.
-struct work_stopped {};
+struct work_stopped : std::exception {
+    const char* what() const noexcept override { return "stopped by the user"; }
+};
 
 class progress {
   public:
