@@ -61,7 +61,7 @@ code_file_text read_code_file(const char* path) {
                     return r;
                 }
                 r.text.resize(done * 2 > done + (size_t{1} << 30) ? done + (size_t{1} << 30)
-                                                                   : done * 2);
+                                                                  : done * 2);
             }
             ssize_t n = read(file.fd, &r.text[done], r.text.size() - done);
             if (n < 0) {

@@ -192,7 +192,8 @@ output_file::output_file(const char* path) {
     const size_t slash = target_.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
-    slot_ = make_temporary(dir + "." + base + ".XXXXXX", &fd_);
+    // The temporary name is kept within the longest name a directory entry may have.
+    slot_ = make_temporary(dir + "." + base.substr(0, 200) + ".XXXXXX", &fd_);
     if (slot_ < 0) {
         // No room for a temporary file beside it (a read-only directory holding a writable
         // file): the only way left is to write the file itself.
@@ -299,15 +300,17 @@ output_result output_file::write_in_place(const std::string& contents) {
     if (getrlimit(RLIMIT_FSIZE, &largest) == 0 && largest.rlim_cur != RLIM_INFINITY &&
         static_cast<rlim_t>(size) > largest.rlim_cur)
         error = EFBIG;
-    else if (size > 0 && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
-             errno != EOPNOTSUPP && errno != ENOSYS)
+    else if (size > 0 && fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+             errno != ENOSYS)
         error = errno;
     if (error == 0) {
         signals_held held;
         for (off_t done = 0; done < size && error == 0;) {
             ssize_t n = pwrite(fd, contents.data() + done, static_cast<size_t>(size - done), done);
-            if (n > 0) done += n;
-            else if (n == 0 || errno != EINTR) error = n == 0 ? EIO : errno;
+            if (n > 0)
+                done += n;
+            else if (n == 0 || errno != EINTR)
+                error = n == 0 ? EIO : errno;
         }
         if (error == 0 && ftruncate(fd, size) != 0) error = errno;
         if (error == 0 && (fstat(fd, &now) != 0 || now.st_size != size)) error = EIO;

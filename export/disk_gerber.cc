@@ -135,14 +135,18 @@ disk_result export_gerber(const int* runs, const float* dims, const char* gerber
     result.status = gerber_fault(runs, dims, placement);
     if (result.status == disk_status::ok && wants_drill) {
         std::string unused;
-        if (!drill_path || !gerber_path) result.status = disk_status::bad_placement;
-        else if (same_file(gerber_path, drill_path)) result.status = disk_status::same_file;
-        else result.status = format_drill(dims, placement, unused);
+        if (!drill_path || !gerber_path)
+            result.status = disk_status::bad_placement;
+        else if (same_file(gerber_path, drill_path))
+            result.status = disk_status::same_file;
+        else
+            result.status = format_drill(dims, placement, unused);
     }
     if (result.status != disk_status::ok) return result;
     // The text and the arcs it is made from are held at once.
     const int64_t count = shape_of(runs).runs;
-    const uint64_t needed = gerber_size_bound(count) + static_cast<uint64_t>(count) * sizeof(disk_arc);
+    const uint64_t needed =
+        gerber_size_bound(count) + static_cast<uint64_t>(count) * sizeof(disk_arc);
     if (needed > usable_memory()) {
         result.status = disk_status::no_memory;
         result.estimate = gerber_size_bound(count);

@@ -67,8 +67,7 @@ std::string disk_result_message(const disk_result& result) {
     case disk_status::gap_not_inside:
         return "Error: Ext Diameter w/o Cog must be smaller than Ext Diameter with Cog" + nothing;
     case disk_status::hole_not_inside:
-        return "Error: Diameter of center hole must be smaller than Ext Diameter w/o Cog" +
-               nothing;
+        return "Error: Diameter of center hole must be smaller than Ext Diameter w/o Cog" + nothing;
     case disk_status::mounts_not_inside:
         return "Error: the mount holes must lie inside Ext Diameter w/o Cog (Distance between "
                "holes plus Mount Hole Diameter below it)" +

@@ -46,7 +46,8 @@ TEST(Decoder, TextFormsGiveTheirRunListsAndFormatBack) {
     }
     // A number above the largest int has no run list entry: held or wrapped it would be
     // another code (4294967296 would even wrap to 0 and cut the list), so the code stays.
-    for (const char* text : {"2147483648,1", "99999999999999999999999,7", "5,4294967296", "1,,9999999999"}) {
+    for (const char* text :
+         {"2147483648,1", "99999999999999999999999,7", "5,4294967296", "1,,9999999999"}) {
         EXPECT_EQ(decoder(text), decode_status::number_too_large) << text;
         EXPECT_EQ(current_code(), "2147483647") << text;
     }
@@ -152,8 +153,8 @@ TEST_F(Commands, LoadOfWhatCannotBeReadIsReportedAndKeepsTheCode) {
     // A file that reports a size of 0 and has content is read to its end all the same.
     const std::string proc = "/proc/sys/kernel/pid_max", digits = read_file(proc);
     ASSERT_GT(digits.size(), 1u);
-    EXPECT_EQ(run(sub_Load, proc), proc + "...Opening...\nSize of file:" +
-                                       std::to_string(digits.size()) + " bytes\n");
+    EXPECT_EQ(run(sub_Load, proc),
+              proc + "...Opening...\nSize of file:" + std::to_string(digits.size()) + " bytes\n");
     EXPECT_EQ(current_code() + "\n", digits);
 }
 

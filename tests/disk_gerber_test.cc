@@ -93,7 +93,8 @@ TEST(DiskFiles, WhatCannotBeMadeIsRefused) {
     testing_support::TempDir dir;
     const std::vector<int> lengths = {1, 2, 3, 5, 8, 13, 21};
     std::vector<int> many;
-    for (int i = 0; i < 90100; ++i) many.push_back(lengths[i % 7]);
+    for (int i = 0; i < 90100; ++i)
+        many.push_back(lengths[i % 7]);
     std::unique_ptr<int[]> crowded(make_runlist(many));
     ASSERT_GT(svg_path_bound(90100), svg_path_limit);
     disk_result refused = export_svg(crowded.get(), initial, dir.file("f.svg").c_str());

@@ -244,7 +244,7 @@ class Runner {
         } else if (c == "signal") {
             arity(2);
             static const std::map<std::string, int> numbers = {
-                {"TERM", SIGTERM}, {"HUP", SIGHUP}, {"INT", SIGINT},
+                {"TERM", SIGTERM}, {"HUP", SIGHUP},   {"INT", SIGINT},
                 {"QUIT", SIGQUIT}, {"USR1", SIGUSR1}, {"ALRM", SIGALRM}};
             s_->signal(numbers.at(w_[1]));
         } else if (c == "settle") {

@@ -27,16 +27,18 @@ bool terminal_known() {
         else if (error == -1)
             fputs("stgc: no terminal database (terminfo) found\n", stderr);
         else
-            fprintf(stderr, "stgc: unknown terminal type \"%s\": set TERM to your terminal's type\n",
-                    name);
+            fprintf(stderr,
+                    "stgc: unknown terminal type \"%s\": set TERM to your terminal's type\n", name);
         return false;
     }
     const char* move = tigetstr("cup");
     const bool can_move = move && move != reinterpret_cast<const char*>(-1);
     del_curterm(cur_term);
     if (!can_move)
-        fprintf(stderr, "stgc: the terminal type \"%s\" cannot place the cursor, as a full-screen "
-                        "program needs\n", name ? name : "");
+        fprintf(stderr,
+                "stgc: the terminal type \"%s\" cannot place the cursor, as a full-screen "
+                "program needs\n",
+                name ? name : "");
     return can_move;
 }
 
