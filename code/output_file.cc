@@ -143,12 +143,8 @@ struct sigpipe_held {
         sigprocmask(SIG_BLOCK, &pipe_only, &before);
     }
     ~sigpipe_held() {
-        sigset_t waiting;
-        sigpending(&waiting);
-        if (!was_pending && sigismember(&waiting, SIGPIPE) == 1) {
-            struct timespec now = {0, 0};
-            sigtimedwait(&pipe_only, nullptr, &now);
-        }
+        struct timespec none = {0, 0};
+        if (!was_pending) sigtimedwait(&pipe_only, nullptr, &none);
         sigprocmask(SIG_SETMASK, &before, nullptr);
     }
 };

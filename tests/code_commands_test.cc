@@ -1,5 +1,6 @@
 // The text form of a code, Load, Save and Test STGC as the message pane shows them with the
 // faults a user's file system brings, and the fast code test against the definitions.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -179,6 +180,18 @@ TEST(OutputFile, SameFileFollowsLinksAndDots) {
         EXPECT_EQ(same_file(c.b, c.a), c.same) << c.b << " " << c.a;
     }
     ASSERT_EQ(chdir("/"), 0);
+}
+
+// A FIFO whose reader went away is a failed write, never a SIGPIPE, whatever its caller does
+// with that signal.
+TEST(OutputFile, ReaderThatLeftFailsTheWrite) {
+    TempDir dir;
+    const std::string pipe = dir.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    output_file fifo(pipe.c_str());
+    close(reader);
+    EXPECT_EQ(fifo.commit("1,1").error, EPIPE);
 }
 
 TEST_F(Commands, SaveReportsEveryFaultAndKeepsTheFiles) {
