@@ -18,8 +18,11 @@ int fail(int status, const std::string& what, const std::string& reason);
 // A path as messages name it: "-" is standard input or output.
 std::string stream_name(const std::string& path, bool input = false);
 
-// Search lines and progress: on standard error with --verbose, else nowhere.
+// Message lines (search lines, informational lines, refusals) and progress: kept for
+// last_message(), and shown on standard error with --verbose.
 void set_verbose(bool on);
+// The last message line, without its "Error: " lead: the reason of a refusal.
+std::string last_message();
 // Test verdicts and the like go to standard output instead.
 void messages_to_stdout();
 

@@ -1,4 +1,5 @@
 // stgc-batch export: every export of the Export menu, through the same writers.
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -32,11 +33,17 @@ std::string refusal_text(std::string message) {
     return message.substr(0, end);
 }
 
+// A failed write, or one the user stopped (the caller then reports the interruption).
+int write_failure(const std::string& path, const output_result& file) {
+    if (file.error == ECANCELED) return exit_usage;
+    return fail(exit_usage, stream_name(path), strerror(file.error));
+}
+
 int report_disk(const disk_result& result) {
     if (result.status == disk_status::ok) return exit_done;
+    if (result.status == disk_status::stopped) return exit_usage;
     if (result.status == disk_status::write_failed)
-        return fail(exit_usage, stream_name(result.first_written ? opt.drill : opt.output),
-                    strerror(result.file.error));
+        return write_failure(result.first_written ? opt.drill : opt.output, result.file);
     const int status = result.status == disk_status::bad_run ? exit_no : exit_usage;
     return fail(status, "export", refusal_text(disk_result_message(result)));
 }
@@ -46,11 +53,12 @@ int report_table(const table_result& result) {
     case table_status::ok:
         return exit_done;
     case table_status::write_failed:
-        return fail(exit_usage, stream_name(opt.output), strerror(result.file.error));
+        return write_failure(opt.output, result.file);
     case table_status::no_memory:
-        return fail(exit_usage, "export", refusal_text(table_status_message(result.status)));
+    case table_status::too_large:
+        return fail(exit_usage, "export", last_message());
     default:
-        return fail(exit_no, opt.input, refusal_text(table_status_message(result.status)));
+        return fail(exit_no, opt.input, last_message());
     }
 }
 
@@ -77,13 +85,13 @@ int write_gerber(const int* runs) {
 
 int write_asm(const int* runs) {
     return report_table(
-        export_decoder_table(runs, opt.output.c_str(), false, table_memory_limit()));
+        export_decoder_table(runs, opt.output.c_str(), false, usable_memory()));
 }
 int write_cpp(const int* runs) {
-    return report_table(export_decoder_table(runs, opt.output.c_str(), true, table_memory_limit()));
+    return report_table(export_decoder_table(runs, opt.output.c_str(), true, usable_memory()));
 }
 int write_txt(const int* runs) {
-    return report_table(export_text_table(runs, opt.output.c_str(), table_memory_limit()));
+    return report_table(export_text_table(runs, opt.output.c_str(), usable_memory()));
 }
 
 // Options that only some formats take, so a stray one is refused instead of ignored.

@@ -16,22 +16,25 @@
 namespace {
 
 volatile sig_atomic_t interrupts = 0;
+bool verbose = false;
+std::string said; // the message lines of the running job
 
-void to_stderr(const char* text) {
-    fputs(text, stderr);
+void to_stdout(const char* text) { fputs(text, stdout); }
+void kept(const char* text) {
+    said += text;
+    if (verbose) fputs(text, stderr);
 }
-void to_stdout(const char* text) {
-    fputs(text, stdout);
+void status_line(const char* text) {
+    if (verbose && *text) fprintf(stderr, "%s\n", text);
 }
 void nowhere(const char*) {}
-int no_form(const char* const*, char**, int) {
-    return 27;
-}
-bool cancel_poll() {
-    return interrupts > 0;
+int no_form(const char* const*, char**, int) { return 27; }
+bool cancel_poll() { return interrupts > 0; }
+void no_progress(const char* what, int percent) {
+    if (verbose) fprintf(stderr, "%s: %i%%\n", what, percent);
 }
 
-ui_backend backend = {nowhere, nowhere, nowhere, nowhere, no_form, cancel_poll};
+ui_backend backend = {kept, status_line, nowhere, nowhere, no_form, cancel_poll, no_progress};
 
 void die_cleanly(int sig) {
     remove_pending_output();
@@ -65,10 +68,16 @@ int fail(int status, const std::string& what, const std::string& reason) {
     return status;
 }
 
-void set_verbose(bool on) {
-    backend.body = on ? to_stderr : nowhere;
-    backend.status = on ? to_stderr : nowhere;
-    set_ui_backend(&backend);
+void set_verbose(bool on) { verbose = on; }
+
+std::string last_message() {
+    std::string text = said;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    const size_t start = text.rfind('\n');
+    text = start == std::string::npos ? text : text.substr(start + 1);
+    for (const char* prefix : {"Error: ", "ERROR: "})
+        if (text.compare(0, strlen(prefix), prefix) == 0) text.erase(0, strlen(prefix));
+    return text;
 }
 
 void messages_to_stdout() {
@@ -117,6 +126,7 @@ int load_code(const std::string& path, std::vector<int>& runs) {
     } catch (const std::bad_alloc&) {
         return fail(exit_usage, name, "not enough memory");
     }
+    if (!list) return fail(exit_usage, name, "a number above 2147483647 is no run length");
     runs = runs_of(list);
     delete[] list;
     return exit_done;

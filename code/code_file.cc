@@ -28,34 +28,50 @@ struct fd_guard {
 
 } // namespace
 
-// Reads a stream to its end, refusing more than a code file may hold.
-static code_file_text read_stream(int fd) {
+namespace {
+
+// Reads a descriptor to its end, whatever size the file reports (files of the kernel report 0
+// and still have content, and a file may grow while it is read), but never past the largest
+// size Load accepts. `expected` only sizes the first allocation.
+code_file_text read_to_end(int fd, size_t expected) {
     code_file_text r;
-    char chunk[65536];
-    for (;;) {
-        ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return failed(read_status::read_error, errno);
-        if (n == 0) break;
-        if (static_cast<int64_t>(r.text.size()) + n > max_code_file_size) {
-            r.status = read_status::too_large;
-            r.text.clear();
-            return r;
+    try {
+        r.text.resize(expected + 1 < 4096 ? 4096 : expected + 1);
+        size_t done = 0;
+        for (;;) {
+            if (done == r.text.size()) {
+                if (static_cast<int64_t>(done) > max_code_file_size) {
+                    r.size = static_cast<int64_t>(done);
+                    r.status = read_status::too_large;
+                    r.text.clear();
+                    return r;
+                }
+                r.text.resize(done + (done < (size_t{1} << 30) ? done : size_t{1} << 30));
+            }
+            ssize_t n = read(fd, &r.text[done], r.text.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return failed(read_status::read_error, errno);
+            }
+            if (n == 0) break;
+            done += static_cast<size_t>(n);
         }
-        try {
-            r.text.append(chunk, static_cast<size_t>(n));
-        } catch (const std::bad_alloc&) {
-            return failed(read_status::no_memory, 0);
-        }
+        r.text.resize(done);
+    } catch (const std::bad_alloc&) {
+        r = failed(read_status::no_memory, 0);
+        r.size = static_cast<int64_t>(expected);
+        return r;
     }
     r.size = static_cast<int64_t>(r.text.size());
     r.status = read_status::ok;
     return r;
 }
 
+} // namespace
+
 code_file_text read_code_file(const char* path) {
     if (!path || !*path) return failed(read_status::cant_open, ENOENT);
-    if (dash_is_standard_stream(path)) return read_stream(STDIN_FILENO);
+    if (dash_is_standard_stream(path)) return read_to_end(STDIN_FILENO, 0);
     // Non-blocking, so that opening a FIFO without a writer returns at once.
     fd_guard file{open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.fd < 0) return failed(read_status::cant_open, errno);
@@ -63,36 +79,12 @@ code_file_text read_code_file(const char* path) {
     struct stat st;
     if (fstat(file.fd, &st) != 0) return failed(read_status::read_error, errno);
     if (!S_ISREG(st.st_mode)) return failed(read_status::not_regular, 0);
-
-    code_file_text r;
-    r.size = static_cast<int64_t>(st.st_size);
-    if (r.size > max_code_file_size) {
-        r.status = read_status::too_large;
+    if (st.st_size > max_code_file_size) {
+        code_file_text r = failed(read_status::too_large, 0);
+        r.size = static_cast<int64_t>(st.st_size);
         return r;
     }
-    try {
-        r.text.resize(static_cast<size_t>(r.size));
-    } catch (const std::bad_alloc&) {
-        r.status = read_status::no_memory;
-        return r;
-    }
-
-    size_t done = 0;
-    while (done < r.text.size()) {
-        ssize_t n = read(file.fd, &r.text[done], r.text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            r.status = read_status::read_error;
-            r.error = errno;
-            r.text.clear();
-            return r;
-        }
-        if (n == 0) break; // the file shrank since fstat
-        done += static_cast<size_t>(n);
-    }
-    r.text.resize(done);
-    r.status = read_status::ok;
-    return r;
+    return read_to_end(file.fd, static_cast<size_t>(st.st_size));
 }
 
 output_result save_code_file(const int* runs, const char* path) {

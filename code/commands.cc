@@ -39,6 +39,12 @@ void report_read_failure(const code_file_text& file) {
     }
 }
 
+// Parses text into the current code, or says why the current code stays.
+void install(const char* text) {
+    decode_status status = decoder(text);
+    if (status != decode_status::ok) bodymsg(decode_message(status));
+}
+
 } // namespace
 
 void sub_Load() {
@@ -52,7 +58,7 @@ void sub_Load() {
         return;
     }
     // A NUL byte in the file ends the text there.
-    if (!decoder(file.text.c_str())) bodymsg("Not enough memory!\n");
+    install(file.text.c_str());
 }
 
 void sub_Save() {
@@ -71,7 +77,7 @@ void sub_Manual() {
     char text[256];
     std::memset(text, 0, sizeof text);
     if (!getfname("STGC (manually):", text, name_field)) return;
-    if (!decoder(text)) bodymsg("Not enough memory!\n");
+    install(text);
 }
 
 void sub_Test() {

@@ -13,12 +13,12 @@ bool is_separator(char c) {
     return c == ',' || c == ':' || c == ';';
 }
 
-// Adds one digit to a field's value, holding it at INT_MAX rather than overflowing: a value
-// that wrapped could turn to 0 and end the run list where the user wrote a number.
-int add_digit(int value, char digit) {
+// Adds one digit to a field's value; false when the value would pass the largest int.
+bool add_digit(int& value, char digit) {
     int d = digit - '0';
-    if (value > (INT_MAX - d) / 10) return INT_MAX;
-    return value * 10 + d;
+    if (value > (INT_MAX - d) / 10) return false;
+    value = value * 10 + d;
+    return true;
 }
 
 } // namespace
@@ -35,7 +35,7 @@ int* parse_runlist(const char* text) {
             ++count;
             value = 0;
         } else if (*p >= '0' && *p <= '9') {
-            value = add_digit(value, *p);
+            if (!add_digit(value, *p)) return nullptr;
         }
     }
     if (value != 0) ++count;
@@ -51,7 +51,7 @@ int* parse_runlist(const char* text) {
             ++field;
             value = 0;
         } else if (*p >= '0' && *p <= '9') {
-            value = add_digit(value, *p);
+            add_digit(value, *p);
         }
         list[field] = value;
     }
@@ -59,15 +59,28 @@ int* parse_runlist(const char* text) {
     return list;
 }
 
-bool decoder(const char* text) {
+decode_status decoder(const char* text) {
     int* fresh;
     try {
         fresh = parse_runlist(text);
     } catch (const std::bad_alloc&) {
-        return false;
+        return decode_status::no_memory;
     }
+    if (!fresh) return decode_status::number_too_large;
     replace_global_stgc(fresh);
-    return true;
+    return decode_status::ok;
+}
+
+const char* decode_message(decode_status status) {
+    switch (status) {
+    case decode_status::ok:
+        return "";
+    case decode_status::no_memory:
+        return "Not enough memory!\n";
+    case decode_status::number_too_large:
+        return "Number too large - maximum 2147483647! The code was not changed.\n";
+    }
+    return "";
 }
 
 std::string format_runlist(const int* runs) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "code/progress.h"
 #include "code/track.h"
 
 int disk::round(double value) {
@@ -46,53 +47,74 @@ disk_status check_disk(const int* runs, const float* dims) {
         if (*run < 0) return disk_status::bad_run;
     for (int i = 0; i < 5; ++i)
         if (!std::isfinite(dims[i])) return disk_status::not_finite;
+    for (int i = 0; i < 5; ++i)
+        if (dims[i] <= 0) return disk_status::not_positive;
+    if (dims[1] >= dims[0]) return disk_status::gap_not_inside;
+    if (dims[2] >= dims[1]) return disk_status::hole_not_inside;
+    // The far edges of two opposite mount holes lie distance + diameter apart.
+    if (static_cast<double>(dims[3]) + dims[4] >= dims[1]) return disk_status::mounts_not_inside;
     return disk_status::ok;
 }
 
 std::string disk_result_message(const disk_result& result) {
+    const std::string nothing = "; nothing written\n";
     switch (result.status) {
     case disk_status::ok:
         return "";
     case disk_status::no_code:
         return "STGC is not generated!\n";
     case disk_status::bad_run:
-        return "Error: the code has a run that is not positive; nothing written\n";
+        return "Error: the code has a run that is not positive" + nothing;
     case disk_status::not_finite:
-        return "Error: a disk dimension is not a finite number; nothing written\n";
+        return "Error: a disk dimension is not a finite number" + nothing;
+    case disk_status::not_positive:
+        return "Error: every disk dimension must be above zero" + nothing;
+    case disk_status::gap_not_inside:
+        return "Error: Ext Diameter w/o Cog must be smaller than Ext Diameter with Cog" + nothing;
+    case disk_status::hole_not_inside:
+        return "Error: Diameter of center hole must be smaller than Ext Diameter w/o Cog" + nothing;
+    case disk_status::mounts_not_inside:
+        return "Error: the mount holes must lie inside Ext Diameter w/o Cog (Distance between "
+               "holes plus Mount Hole Diameter below it)" +
+               nothing;
     case disk_status::no_scale:
-        return "Error: no drawing scale fits an outer diameter of 150 m or more; "
-               "nothing written\n";
-    case disk_status::too_large:
-        return "Error: the disk dimensions are too large to draw; nothing written\n";
+        return "Error: no drawing scale fits an outer diameter of 150 m or more" + nothing;
+    case disk_status::svg_too_large:
+        return "Error: the outline would take about " + size_text(result.estimate) +
+               " of path data, more than the 10 MB that SVG readers built on libxml2 (xmllint, "
+               "librsvg) accept" +
+               nothing;
     case disk_status::gerber_range:
-        return "Error: Gerber coordinates hold dimensions up to 200000 mm; nothing written\n";
+        return "Error: Gerber coordinates hold dimensions up to 200000 mm" + nothing;
+    case disk_status::gerber_resolution:
+        return "Error: a run is too short for Gerber coordinates (0.0001 mm): its arc would be "
+               "read as a full circle" +
+               nothing;
     case disk_status::drill_too_large:
         return "Error: can't show more then 9 meters\n"
                "Nothing written: the Excellon file holds outer diameters up to 9900 mm; "
                "\"Gerber only\" writes larger disks\n";
     case disk_status::bad_placement:
-        return "Error: unknown hole placement; nothing written\n";
+        return "Error: unknown hole placement" + nothing;
     case disk_status::same_file:
-        return "Error: the Gerber and Excellon files need different names; nothing written\n";
+        return "Error: the Gerber and Excellon names lead to one file" + nothing;
     case disk_status::no_memory:
-        return "Error: not enough memory for this file; nothing written\n";
+        if (result.estimate == 0) return "Error: not enough memory for this file" + nothing;
+        return "Error: not enough memory for this file of about " + size_text(result.estimate) +
+               nothing;
+    case disk_status::stopped:
+        return stopped_message;
     case disk_status::no_runs:
-        return "Error: the code has no runs, so the disk has no outline; nothing written\n";
+        return "Error: the code has no runs, so the disk has no outline" + nothing;
     case disk_status::odd_runs:
         return "Error: the code has an odd number of runs (its first and last runs are both "
-               "gaps); nothing written\n";
-    case disk_status::bad_size:
-        return "Error: every disk dimension and the thickness must be above 0 mm; "
-               "nothing written\n";
-    case disk_status::inner_not_below_outer:
-        return "Error: the diameter without cogs must be smaller than the diameter with cogs; "
-               "nothing written\n";
-    case disk_status::hole_cuts_track:
-        return "Error: a hole reaches the gap circle (the diameter without cogs); "
-               "nothing written\n";
+               "gaps)" + nothing;
     case disk_status::holes_overlap:
-        return "Error: the mount holes cut into the centre hole or into each other; "
-               "nothing written\n";
+        return "Error: the mount holes cut into the centre hole or into each other" + nothing;
+    case disk_status::too_large:
+        return "Error: disk dimensions above 200000 mm are not taken" + nothing;
+    case disk_status::bad_thickness:
+        return "Error: the thickness must be above 0 mm" + nothing;
     case disk_status::write_failed:
         return output_failure_message(result.file) +
                (result.first_written ? "The Gerber file was written, the Excellon file was not.\n"

@@ -51,32 +51,40 @@ extern const hole_step mount_steps[4];
 // Why a disk export wrote nothing (or not everything).
 enum class disk_status {
     ok,
-    no_code,         // null run list
-    bad_run,         // a run that is not positive
-    not_finite,      // a dimension that is inf or nan
-    no_scale,        // no drawing scale brings the outer diameter below 150 mm
-    too_large,       // a drawn coordinate would not be a finite float
-    gerber_range,    // a Gerber coordinate (0.0001 mm) would not fit its integer
-    drill_too_large, // outer diameter above 9900 mm: the Excellon format has no room
-    bad_placement,   // placement outside 0..3, or no drill path where one is needed
-    same_file,       // the Gerber and the drill path name one file: one would overwrite the other
-    no_memory,       // the file text did not fit memory
-    no_runs,         // a code without runs: no outline to cut
-    odd_runs,        // an odd number of runs: the first and the last run would both be gaps
-    bad_size,        // a dimension or the thickness is not above 0
-    inner_not_below_outer, // the gap circle is not inside the cog circle
-    hole_cuts_track, // the centre hole or a mount hole reaches the gap circle
-    holes_overlap,   // a mount hole reaches the centre hole or its neighbour
-    write_failed,    // a file could not be written; see `file`
+    no_code,           // null run list
+    bad_run,           // a run that is not positive
+    not_finite,        // a dimension that is inf or nan
+    not_positive,      // a dimension of zero or below
+    gap_not_inside,    // the diameter at the gap bottoms is not below the outer diameter
+    hole_not_inside,   // the centre hole does not lie inside the gap circle
+    mounts_not_inside, // the mount holes do not lie inside the gap circle
+    no_scale,          // no drawing scale brings the outer diameter below 150 mm
+    svg_too_large,     // the outline's path data is more than SVG readers take; see `estimate`
+    gerber_range,      // a Gerber coordinate (0.0001 mm) would not fit its integer
+    gerber_resolution, // a run too short for Gerber coordinates: its arc would close on itself
+    drill_too_large,   // outer diameter above 9900 mm: the Excellon format has no room
+    bad_placement,     // placement outside 0..3, or no drill path where one is needed
+    same_file,         // the Gerber and the drill path lead to one file
+    no_runs,           // a cut or printed disk needs an outline: no runs
+    odd_runs,          // an odd number of runs: the first and the last run would both be gaps
+    holes_overlap,     // a mount hole reaches the centre hole or its neighbour
+    too_large,         // a dimension above the largest a cut or printed disk takes
+    bad_thickness,     // a printed disk's thickness is not above 0
+    no_memory,         // the file text does not fit memory; `estimate` when known beforehand
+    stopped,           // the user stopped the export
+    write_failed,      // a file could not be written; see `file`
 };
 
 struct disk_result {
     disk_status status = disk_status::ok;
     output_result file;          // the failed write, for write_failed
     bool first_written = false;  // the Gerber file was written before the drill file failed
+    uint64_t estimate = 0;       // bytes, for svg_too_large and no_memory
 };
 
-// Checks that a run list and five dimensions describe a disk that can be drawn at all.
+// Checks that a run list and five dimensions describe a disk at all: positive runs, finite
+// positive dimensions, the gap circle inside the cog circle, and the centre hole and the four
+// mount holes inside the gap circle.
 disk_status check_disk(const int* runs, const float* dims);
 
 // The message-pane text for a result (empty for ok).

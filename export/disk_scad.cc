@@ -94,7 +94,7 @@ disk_status format_scad(const int* runs, const float* dims, float thickness, std
     const disk_status fault = check_solid_disk(runs, dims);
     if (fault != disk_status::ok) return fault;
     if (!std::isfinite(thickness)) return disk_status::not_finite;
-    if (thickness <= 0) return disk_status::bad_size;
+    if (thickness <= 0) return disk_status::bad_thickness;
     if (thickness > solid_dimension_limit) return disk_status::too_large;
 
     const run_shape shape = shape_of(runs);

@@ -10,14 +10,11 @@ disk_status check_solid_disk(const int* runs, const float* dims) {
     const run_shape shape = shape_of(runs);
     if (shape.runs == 0) return disk_status::no_runs;
     if (shape.runs % 2 != 0) return disk_status::odd_runs;
-    for (int i = 0; i < 5; ++i) {
-        if (dims[i] <= 0) return disk_status::bad_size;
+    for (int i = 0; i < 5; ++i)
         if (dims[i] > solid_dimension_limit) return disk_status::too_large;
-    }
-    if (dims[1] >= dims[0]) return disk_status::inner_not_below_outer;
-    const double gap = 0.5 * dims[1], centre = 0.5 * dims[2];
+    // check_disk has put every hole inside the gap circle; a part also needs them apart.
+    const double centre = 0.5 * dims[2];
     const double mount_distance = 0.5 * dims[3], mount = 0.5 * dims[4];
-    if (centre >= gap || mount_distance + mount >= gap) return disk_status::hole_cuts_track;
     // Neighbouring mount holes stand a quarter turn apart: sqrt(2) * distance between centres.
     if (mount_distance - mount <= centre || std::sqrt(2.0) * mount_distance <= 2 * mount)
         return disk_status::holes_overlap;

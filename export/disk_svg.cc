@@ -108,9 +108,10 @@ void write_title_block(std::string& out, int scale) {
 
 // The outline as one path; an empty code has no outline, so no path element at all.
 void write_outline(std::string& out, const std::vector<disk_arc>& arcs, float gap_radius,
-                   float cog_radius) {
+                   float cog_radius, progress* meter) {
     out += "<g stroke=\"black\" fill=\"none\" stroke-width=\"0.8\">\n";
     for (size_t j = 0; j < arcs.size(); ++j) {
+        if (meter && j % 256 == 0) meter->at(j);
         const disk_arc& arc = arcs[j];
         const float radius = arc.cog ? cog_radius : gap_radius;
         if (j == 0) {
@@ -132,58 +133,81 @@ void write_outline(std::string& out, const std::vector<disk_arc>& arcs, float ga
 
 } // namespace
 
-disk_status format_svg(const int* runs, const float* dims, std::string& out) {
+disk_status format_svg(const int* runs, const float* dims, std::string& out, progress* meter) {
     disk_status fault = check_disk(runs, dims);
     if (fault != disk_status::ok) return fault;
     const int scale = choose_scale(dims[0]);
     if (scale < 0) return disk_status::no_scale;
     const float s = scale_float[scale];
 
+    // The disk checks and the scale keep every drawn point and radius inside the page.
     const float gap_radius = static_cast<float>(0.5 * dims[1] * s);
     const float cog_radius = static_cast<float>(0.5 * dims[0] * s);
     const double centre_radius = 0.5 * dims[2] * s;
     const double mount_radius = 0.5 * dims[4] * s;
     const double mount_distance = 0.5 * dims[3] * s;
-    page_point mounts[4];
-    bool finite = std::isfinite(gap_radius) && std::isfinite(cog_radius);
-    for (int i = 0; i < 4; ++i) {
-        // The page's y grows downwards: "up" is a step to smaller y.
-        mounts[i].x = static_cast<float>(centre_x + mount_steps[i].dx * mount_distance);
-        mounts[i].y = static_cast<float>(centre_y - mount_steps[i].dy * mount_distance);
-        finite = finite && std::isfinite(mounts[i].x) && std::isfinite(mounts[i].y);
-    }
-    if (!finite) return disk_status::too_large;
 
     const std::vector<disk_arc> arcs = disk_arcs(runs);
     std::string text;
     text.reserve(4096 + arcs.size() * 120);
     write_header(text);
     write_title_block(text, scale);
-    write_outline(text, arcs, gap_radius, cog_radius);
+    write_outline(text, arcs, gap_radius, cog_radius, meter);
 
     text += "<g stroke=\"black\" fill=\"none\" stroke-width=\"0.8\">\n";
     const char* const circle = "  <circle cx=\"%f\" cy=\"%f\" r=\"%f\"/>\n";
     append_c(text, circle, static_cast<float>(centre_x), static_cast<float>(centre_y),
              centre_radius);
-    for (const page_point& m : mounts) append_c(text, circle, m.x, m.y, mount_radius);
+    for (const hole_step& step : mount_steps) {
+        // The page's y grows downwards: "up" is a step to smaller y.
+        const float x = static_cast<float>(centre_x + step.dx * mount_distance);
+        const float y = static_cast<float>(centre_y - step.dy * mount_distance);
+        append_c(text, circle, x, y, mount_radius);
+    }
     text += "</g>\n";
     text += "</svg>\n";
     out.swap(text);
     return disk_status::ok;
 }
 
+uint64_t svg_path_bound(int64_t runs) {
+    // Every page coordinate lies between 0 and 1000 ("%f": 10 characters at most), every
+    // radius below 100 (9): an arc line of 55 bytes and two lines of 28 after it.
+    return 32 + static_cast<uint64_t>(runs > 0 ? runs : 0) * 111;
+}
+
 disk_result export_svg(const int* runs, const float* dims, const char* path) {
     disk_result result;
+    result.status = check_disk(runs, dims);
+    if (result.status == disk_status::ok && choose_scale(dims[0]) < 0)
+        result.status = disk_status::no_scale;
+    if (result.status != disk_status::ok) return result;
+    const int64_t count = shape_of(runs).runs;
+    if (svg_path_bound(count) > svg_path_limit) {
+        result.status = disk_status::svg_too_large;
+        result.estimate = svg_path_bound(count);
+        return result;
+    }
+
+    output_file file(path);
+    result.file = file.opened();
+    if (!result.file.ok) {
+        result.status = disk_status::write_failed;
+        return result;
+    }
     std::string text;
     try {
-        result.status = format_svg(runs, dims, text);
+        progress meter(std::string("Formatting ") + path, static_cast<uint64_t>(count));
+        result.status = format_svg(runs, dims, text, &meter);
     } catch (const std::bad_alloc&) {
         result.status = disk_status::no_memory;
     } catch (const std::length_error&) {
         result.status = disk_status::no_memory;
+    } catch (const work_stopped&) {
+        result.status = disk_status::stopped;
     }
     if (result.status != disk_status::ok) return result;
-    result.file = write_output_file(path, text);
+    result.file = file.commit(text);
     if (!result.file.ok) result.status = disk_status::write_failed;
     return result;
 }

@@ -1,8 +1,6 @@
 #include "export/table_common.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
+#include <cerrno>
 #include <climits>
 #include <new>
 #include <stdexcept>
@@ -21,11 +19,13 @@ const char* table_status_message(table_status status) {
     case table_status::quality_too_big:
         return "ERROR: Quality too big - maximum 2147483647\n";
     case table_status::too_many_heads:
-        return "ERROR: Too many heads for a table - maximum 30\n";
+        return "ERROR: Table too large - more than 1073741824 entries; at most 8388608 bytes "
+               "of data fit the program memory of any AVR\n";
     case table_status::same_codes:
         return "ERROR: Same codes!!!\n";
     case table_status::no_memory:
         return "ERROR: Not enough memory for the table!\n";
+    case table_status::too_large:
     case table_status::write_failed:
         return "";
     }
@@ -54,19 +54,6 @@ table_status announce_code(const int* runs, bool exact_heads, table_code& code) 
     return table_status::ok;
 }
 
-uint64_t table_memory_limit() {
-    long pages = sysconf(_SC_PHYS_PAGES);
-    long page_size = sysconf(_SC_PAGE_SIZE);
-    uint64_t limit = UINT64_MAX;
-    if (pages > 0 && page_size > 0)
-        limit = static_cast<uint64_t>(pages) * static_cast<uint64_t>(page_size);
-    struct rlimit address_space;
-    if (getrlimit(RLIMIT_AS, &address_space) == 0 && address_space.rlim_cur != RLIM_INFINITY &&
-        address_space.rlim_cur < limit)
-        limit = address_space.rlim_cur;
-    return limit;
-}
-
 void append_right_aligned(std::string& out, uint64_t value, int width) {
     char digits[24];
     int count = 0;
@@ -79,25 +66,31 @@ void append_right_aligned(std::string& out, uint64_t value, int width) {
         out.push_back(digits[--count]);
 }
 
-table_result write_table_file(const char* path,
-                              const std::function<table_status(std::string&)>& make) {
-    table_result result;
+table_result write_table_file(const char* path, uint64_t rows,
+                              const std::function<void(std::string&, progress&)>& format) {
+    table_result done;
     try {
-        std::string contents;
-        result.status = make(contents);
-        if (result.status == table_status::ok) {
-            result.file = write_output_file(path, contents);
-            if (!result.file.ok) {
-                result.status = table_status::write_failed;
-                bodymsg(output_failure_message(result.file).c_str());
-            }
-            return result;
+        output_file file(path);
+        done.file = file.opened();
+        if (done.file.ok) {
+            std::string contents;
+            progress meter(std::string("Formatting ") + path, rows);
+            format(contents, meter);
+            done.file = file.commit(contents);
         }
+        if (!done.file.ok) done.status = table_status::write_failed;
     } catch (const std::bad_alloc&) {
-        result.status = table_status::no_memory;
+        done.status = table_status::no_memory;
     } catch (const std::length_error&) {
-        result.status = table_status::no_memory;
+        done.status = table_status::no_memory;
+    } catch (const work_stopped&) {
+        done.status = table_status::write_failed;
+        done.file.ok = false;
+        done.file.error = ECANCELED;
     }
-    bodymsg(table_status_message(result.status));
-    return result;
+    const std::string failure = done.status == table_status::write_failed
+                                    ? output_failure_message(done.file)
+                                    : table_status_message(done.status);
+    if (!failure.empty()) bodymsg(failure.c_str());
+    return done;
 }

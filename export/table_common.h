@@ -1,6 +1,6 @@
 // What the decoder table and the text table share: the checks a run list must pass before a
-// table is made (with the informational lines they print), the refusal lines, the memory
-// ceiling for one table and the right-aligned number layout.
+// table is made (with the informational lines they print), the refusal lines, the writing of
+// the file and the right-aligned number layout.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "code/output_file.h"
+#include "code/progress.h"
 #include "code/track.h"
 
 // Why a table was not written; ok when it was made.
@@ -19,10 +20,17 @@ enum class table_status {
     too_many_heads,  // the reading does not fit the index of a decoder table
     same_codes,      // two rotations read alike
     no_memory,       // the table does not fit the memory of the machine
-    write_failed,    // the file could not be written (see table_result::file)
+    too_large,       // more than any target holds; the check prints why, with the sizes
+    write_failed,    // the file could not be written, or the user stopped it (see `file`)
 };
 
-// The message-pane line that reports a refusal; empty for ok.
+// What became of a table export.
+struct table_result {
+    table_status status = table_status::ok;
+    output_result file; // for write_failed
+};
+
+// The message-pane line that reports a refusal; empty for ok, too_large and write_failed.
 const char* table_status_message(table_status status);
 
 // A code as the table writers see it.
@@ -37,20 +45,12 @@ struct table_code {
 // that does not divide Q when `exact_heads` is set, and Q above the largest int.
 table_status announce_code(const int* runs, bool exact_heads, table_code& code);
 
-// The most memory, in bytes, that one table may take: the machine's physical memory, or the
-// address-space limit of the process when that is lower.
-uint64_t table_memory_limit();
-
 // Appends `value` right-aligned in `width` columns; a wider number takes the room it needs.
 void append_right_aligned(std::string& out, uint64_t value, int width);
 
-// What became of a table export; `file` tells why a write failed.
-struct table_result {
-    table_status status = table_status::ok;
-    output_result file;
-};
-
-// Lets `make` fill a table's text (or refuse) and writes it to `path`. A refusal, a failed
-// allocation or a failed write is reported in the message pane; the file is then left as it was.
-table_result write_table_file(const char* path,
-                              const std::function<table_status(std::string&)>& make);
+// Writes a table that passed its checks: opens `path` first, so that a destination that cannot
+// be written is reported before the long work, lets `format` fill the text while it counts
+// `rows` on the progress line, and writes it. A failed allocation, a stop by the user or a
+// failed write is reported in the message pane; the file is then left as it was.
+table_result write_table_file(const char* path, uint64_t rows,
+                              const std::function<void(std::string&, progress&)>& format);

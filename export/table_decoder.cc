@@ -1,6 +1,7 @@
 #include "export/table_decoder.h"
 
 #include <cstdio>
+#include <new>
 
 #include "code/track.h"
 #include "tui/ui.h"
@@ -10,6 +11,10 @@ namespace {
 // A reading is an index into the table, held in 31 bits.
 const int64_t most_heads = 30;
 const int entries_per_line = 16;
+// The data of a table (entries times their width) that a decoder can hold: all the program
+// memory an AVR can address (4 Mi words of its 22-bit program counter). No microcontroller a
+// table like this is flashed into holds more; 20 heads take 4 MiB at most.
+const uint64_t most_table_data = uint64_t{8} << 20;
 
 struct element_layout {
     const char* directive;
@@ -82,8 +87,16 @@ table_status make_decoder_table(const int* runs, uint64_t memory_limit, decoder_
     // More rotations than readings: two of them must read alike.
     if (static_cast<uint64_t>(quality) > size) return table_status::same_codes;
 
-    const uint64_t needed = static_cast<uint64_t>(quality) * 5 + size * sizeof(int32_t) +
-                            file_size_bound(quality, size);
+    const uint64_t data = size * static_cast<uint64_t>(decoder_element_width(quality));
+    const uint64_t file = file_size_bound(quality, size);
+    if (data > most_table_data) {
+        bodymsgf("ERROR: Table too large - %llu entries, %s of data in a file of about %s; "
+                 "at most %llu bytes of data fit the program memory of any AVR\n",
+                 static_cast<unsigned long long>(size), size_text(data).c_str(),
+                 size_text(file).c_str(), static_cast<unsigned long long>(most_table_data));
+        return table_status::too_large;
+    }
+    const uint64_t needed = static_cast<uint64_t>(quality) * 5 + size * sizeof(int32_t) + file;
     if (needed > memory_limit) return table_status::no_memory;
 
     std::vector<uint32_t> readings;
@@ -104,7 +117,7 @@ table_status make_decoder_table(const int* runs, uint64_t memory_limit, decoder_
     return table_status::ok;
 }
 
-std::string format_decoder_table(const decoder_table& table, bool cpp) {
+std::string format_decoder_table(const decoder_table& table, bool cpp, progress* meter) {
     const element_layout layout = layout_of(decoder_element_width(table.quality));
     const uint64_t empty = decoder_empty_value(table.quality);
     const size_t count = table.entries.size();
@@ -120,7 +133,10 @@ std::string format_decoder_table(const decoder_table& table, bool cpp) {
     for (size_t c = 0; c < count; ++c) {
         const bool last = c + 1 == count;
         const bool ends_line = c % entries_per_line == entries_per_line - 1 || last;
-        if (c % entries_per_line == 0) out += cpp ? "\t" : layout.directive;
+        if (c % entries_per_line == 0) {
+            if (meter) meter->at(c);
+            out += cpp ? "\t" : layout.directive;
+        }
         const int32_t entry = table.entries[c];
         append_right_aligned(out, entry < 0 ? empty : static_cast<uint64_t>(entry), layout.columns);
         if (cpp) {
@@ -142,15 +158,24 @@ std::string format_decoder_table(const decoder_table& table, bool cpp) {
 
 table_result export_decoder_table(const int* runs, const char* path, bool cpp,
                                   uint64_t memory_limit) {
-    // The table is released when the lambda returns: only its text is held while writing.
-    return write_table_file(path, [&](std::string& contents) {
-        decoder_table table;
-        table_status status = make_decoder_table(runs, memory_limit, table);
-        if (status == table_status::ok) contents = format_decoder_table(table, cpp);
-        return status;
+    decoder_table table;
+    table_status status;
+    try {
+        status = make_decoder_table(runs, memory_limit, table);
+    } catch (const std::bad_alloc&) {
+        status = table_status::no_memory;
+    }
+    if (status != table_status::ok) {
+        bodymsg(table_status_message(status));
+        return {status, {}};
+    }
+    return write_table_file(path, table.entries.size(), [&](std::string& out, progress& meter) {
+        out = format_decoder_table(table, cpp, &meter);
+        // Only the text is held while it is written.
+        decoder_table().entries.swap(table.entries);
     });
 }
 
 void save_assembler(int* runs, const char* path, bool cpp) {
-    export_decoder_table(runs, path, cpp, table_memory_limit());
+    export_decoder_table(runs, path, cpp, usable_memory());
 }

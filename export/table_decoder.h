@@ -23,12 +23,15 @@ int decoder_element_width(int64_t quality);
 uint64_t decoder_empty_value(int64_t quality);
 
 // Checks the code, printing the informational lines, and builds its table. Returns ok or the
-// reason for refusing (the refusal line is not printed). Refuses beforehand when the table
-// and its file would take more than `memory_limit` bytes; may still throw std::bad_alloc.
+// reason for refusing (the refusal line is printed only for too_large, with the sizes).
+// Refuses beforehand a table whose data (entries times their width) exceeds 8 MiB, the most
+// program memory an AVR addresses, and one whose table and file would take more than
+// `memory_limit` bytes; may still throw std::bad_alloc.
 table_status make_decoder_table(const int* runs, uint64_t memory_limit, decoder_table& table);
 
-// The whole file: assembler data directives, or (cpp) a C++ array definition.
-std::string format_decoder_table(const decoder_table& table, bool cpp);
+// The whole file: assembler data directives, or (cpp) a C++ array definition. Counts the entries
+// done on `meter`, which may throw work_stopped.
+std::string format_decoder_table(const decoder_table& table, bool cpp, progress* meter = nullptr);
 
 // save_assembler with an explicit memory ceiling in bytes.
 table_result export_decoder_table(const int* runs, const char* path, bool cpp,

@@ -16,7 +16,7 @@ uint64_t text_table_size(const run_shape& shape) {
     return total;
 }
 
-std::string format_text_table(const int* runs) {
+std::string format_text_table(const int* runs, progress* meter) {
     const run_shape shape = shape_of(runs);
     for (int64_t i = 0; i < shape.runs; ++i)
         if (runs[i] < 1) return "";
@@ -28,8 +28,10 @@ std::string format_text_table(const int* runs) {
     const int64_t step = shape.runs;
     std::string out;
     out.reserve(static_cast<size_t>(size));
+    size_t counted = 0;
     for (int64_t line = 0; line < step; ++line) {
         for (int64_t group = 0; group < quality; group += step) {
+            if (meter && out.size() - counted >= 65536) meter->at(counted = out.size());
             if (group != 0) out += "  ";
             int64_t position = (group + line) % quality;
             for (int64_t head = 0; head < quality; head += step) {
@@ -44,19 +46,22 @@ std::string format_text_table(const int* runs) {
 }
 
 table_result export_text_table(const int* runs, const char* path, uint64_t memory_limit) {
-    return write_table_file(path, [&](std::string& contents) {
-        table_code code;
-        table_status status = announce_code(runs, false, code);
-        if (status != table_status::ok) return status;
-        const uint64_t size = text_table_size(code.shape);
-        const uint64_t quality = static_cast<uint64_t>(code.shape.quality);
-        if (size == UINT64_MAX || size > memory_limit || memory_limit - size < quality)
-            return table_status::no_memory;
-        contents = format_text_table(runs);
-        return table_status::ok;
+    table_code code;
+    table_status status = announce_code(runs, false, code);
+    const uint64_t size = text_table_size(code.shape);
+    const uint64_t quality = static_cast<uint64_t>(code.shape.quality);
+    if (status == table_status::ok &&
+        (size == UINT64_MAX || size > memory_limit || memory_limit - size < quality))
+        status = table_status::no_memory;
+    if (status != table_status::ok) {
+        bodymsg(table_status_message(status));
+        return {status, {}};
+    }
+    return write_table_file(path, size, [&](std::string& out, progress& meter) {
+        out = format_text_table(runs, &meter);
     });
 }
 
 void save_text(int* runs, const char* path) {
-    export_text_table(runs, path, table_memory_limit());
+    export_text_table(runs, path, usable_memory());
 }

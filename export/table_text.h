@@ -14,7 +14,8 @@ uint64_t text_table_size(const run_shape& shape);
 // The whole text table of `runs`: line k holds, two spaces apart, the readings at rotations
 // k, k + r, k + 2r, ... below Q, head 0 first, every position taken mod Q. Empty when the run
 // list has no runs or a length below 1. Throws std::bad_alloc when it does not fit memory.
-std::string format_text_table(const int* runs);
+// Counts the bytes done on `meter`, which may throw work_stopped.
+std::string format_text_table(const int* runs, progress* meter = nullptr);
 
 // save_text with an explicit memory ceiling in bytes.
 table_result export_text_table(const int* runs, const char* path, uint64_t memory_limit);

@@ -1,5 +1,6 @@
 // The text form of a code, Load, Save and Test STGC as the message pane shows them with the
 // faults a user's file system brings, and the fast code test against the definitions.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 
 #include "code/commands.h"
 #include "code/decoder.h"
+#include "code/output_file.h"
 #include "code/runlist.h"
 #include "code/verify.h"
 #include "tests/support/faults.h"
@@ -35,15 +37,20 @@ TEST(Decoder, TextFormsGiveTheirRunListsAndFormatBack) {
         {"10,3,5,", {10, 3, 5}}, {"10:3;5", {10, 3, 5}}, {"10,\r\n3, 5,\r\n18\r\n", {10, 3, 5, 18}},
         {"10 3", {103}}, {"-5,3", {5, 3}}, {"\303\2514,\3772", {4, 2}}, // other bytes are skipped
         {"10,3,0,5", {10, 3}}, {"10,,3", {10}}, {",10,3", {}}, {"", {}}, {"abc", {}},
-        // Numbers above the largest int are held at it; 4294967296 must not wrap to 0.
-        {"2147483647,1", {INT_MAX, 1}}, {"2147483648,1", {INT_MAX, 1}},
-        {"99999999999999999999999,7", {INT_MAX, 7}}, {"5,4294967296", {5, INT_MAX}}};
+        {"2147483647,1", {INT_MAX, 1}}, {"00000000002147483647", {INT_MAX}}};
     // clang-format on
     for (const auto& c : cases) {
-        ASSERT_TRUE(decoder(c.text.c_str()));
+        ASSERT_EQ(decoder(c.text.c_str()), decode_status::ok);
         EXPECT_EQ(runs_of(global_stgc), c.expected) << c.text;
-        ASSERT_TRUE(decoder(current_code().c_str())); // Save then Load gives it back
+        ASSERT_EQ(decoder(current_code().c_str()), decode_status::ok); // Save then Load
         EXPECT_EQ(runs_of(global_stgc), c.expected) << c.text;
+    }
+    // A number above the largest int has no run list entry: held or wrapped it would be
+    // another code (4294967296 would even wrap to 0 and cut the list), so the code stays.
+    for (const char* text :
+         {"2147483648,1", "99999999999999999999999,7", "5,4294967296", "1,,9999999999"}) {
+        EXPECT_EQ(decoder(text), decode_status::number_too_large) << text;
+        EXPECT_EQ(current_code(), "2147483647") << text;
     }
 }
 
@@ -101,7 +108,7 @@ TEST_F(Commands, TestGivesTheFirstReasonThatAppliesAndKeepsTheCode) {
     std::string out;
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("> ", 0) != 0) continue;
-        decoder(line.c_str() + 2);
+        ASSERT_EQ(decoder(line.c_str() + 2), decode_status::ok);
         out += line + "\n" + run(sub_Test);
         EXPECT_EQ(current_code(), line.substr(2));
     }
@@ -116,6 +123,7 @@ TEST_F(Commands, LoadOfWhatCannotBeReadIsReportedAndKeepsTheCode) {
     ASSERT_EQ(chmod(dir.file("unreadable").c_str(), 0200), 0);
     for (const char* name : {"huge", "big"})
         write_file(dir.file(name), "");
+    write_file(dir.file("overflow"), "2147483648,3");
     ASSERT_EQ(truncate(dir.file("huge").c_str(), int64_t{3} << 30), 0); // sparse
     ASSERT_EQ(truncate(dir.file("big").c_str(), int64_t{1536} << 20), 0);
     const privileges kept = privileges::kept;
@@ -126,6 +134,7 @@ TEST_F(Commands, LoadOfWhatCannotBeReadIsReportedAndKeepsTheCode) {
         {"unreadable", privileges::dropped, 0, cant_open},
         {".", kept, 0, irregular}, {"pipe", kept, 0, irregular}, {"/dev/full", kept, 0, irregular},
         {"huge", kept, 0, "Size of file:3221225472 bytes\nFile too large!\n"},
+        {"overflow", kept, 0, "Size of file:12 bytes\n" + std::string(decode_message(decode_status::number_too_large))},
         // With 256 MiB of room left to the child.
         {"big", kept, 256, "Size of file:1610612736 bytes\nNot enough memory!\n"}};
     // clang-format on
@@ -142,6 +151,47 @@ TEST_F(Commands, LoadOfWhatCannotBeReadIsReportedAndKeepsTheCode) {
         EXPECT_EQ(r.messages, c.path + ("...Opening...\n" + c.report));
         EXPECT_EQ(r.state, "3,3") << c.path;
     }
+    // A file that reports a size of 0 and has content is read to its end all the same.
+    const std::string proc = "/proc/sys/kernel/pid_max", digits = read_file(proc);
+    ASSERT_GT(digits.size(), 1u);
+    EXPECT_EQ(run(sub_Load, proc),
+              proc + "...Opening...\nSize of file:" + std::to_string(digits.size()) + " bytes\n");
+    EXPECT_EQ(current_code() + "\n", digits);
+}
+
+// Two paths name one file when they resolve to it, whether or not it exists yet.
+TEST(OutputFile, SameFileFollowsLinksAndDots) {
+    TempDir dir;
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    ASSERT_EQ(mkdir("sub", 0755), 0);
+    ASSERT_EQ(symlink("../new.grb", "sub/link"), 0); // to a file not yet created
+    ASSERT_EQ(symlink(dir.path().c_str(), "here"), 0);
+    write_file("old.grb", "x");
+    ASSERT_EQ(link("old.grb", "hard.grb"), 0);
+    // clang-format off
+    const struct { const char* a; const char* b; bool same; } cases[] = {
+        {"new.grb", "./new.grb", true}, {"new.grb", "sub/../new.grb", true},
+        {"new.grb", "sub/link", true}, {"here/new.grb", "new.grb", true},
+        {"old.grb", "hard.grb", true}, {"old.grb", "sub/../old.grb", true},
+        {"new.grb", "new.drl", false}, {"new.grb", "sub/new.grb", false}, {"old.grb", "new.grb", false}};
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(same_file(c.a, c.b), c.same) << c.a << " " << c.b;
+        EXPECT_EQ(same_file(c.b, c.a), c.same) << c.b << " " << c.a;
+    }
+    ASSERT_EQ(chdir("/"), 0);
+}
+
+// A FIFO whose reader went away is a failed write, never a SIGPIPE, whatever its caller does
+// with that signal.
+TEST(OutputFile, ReaderThatLeftFailsTheWrite) {
+    TempDir dir;
+    const std::string pipe = dir.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    output_file fifo(pipe.c_str());
+    close(reader);
+    EXPECT_EQ(fifo.commit("1,1").error, EPIPE);
 }
 
 TEST_F(Commands, SaveReportsEveryFaultAndKeepsTheFiles) {

@@ -19,6 +19,7 @@ namespace {
 
 const float* const initial = testing_support::initial_geometry;
 const float metre[5] = {1000, 900, 24, 46, 12};
+const float tiny[5] = {1, 0.8f, 0.2f, 0.5f, 0.1f};
 enum file_kind { svg, grb, drl };
 
 std::string format(file_kind kind, const std::vector<int>& runs, const float* dims, int placement) {
@@ -52,9 +53,9 @@ TEST(DiskFiles, ScaleAndDigitCountFollowTheOuterDiameter) {
 // Whole files at the edges, each against its golden copy in tests/data/disk/: a run over half
 // the track (5 of 8) takes the large arc ("0 1,1,"), one of exactly half does not; 9 and
 // 1000 mm disks declare 1 and 4 integer digits; 0.5 * 0.0625 mm (312.5 Gerber units) and
-// 0.5 * 0.125 mm (62.5 drill units) round away from zero.
+// -0.5 * 0.125 mm (-62.5 drill units, the left mount hole) round away from zero.
 TEST(DiskFiles, EdgeCasesMatchTheirGoldenFiles) {
-    const float small[5] = {9, 8, 2, 4, 1}, halves[5] = {180, 150, -0.0625f, 0.125f, 12};
+    const float small[5] = {9, 8, 2, 4, 1}, halves[5] = {180, 150, 0.0625f, 0.125f, 12};
     // clang-format off
     const struct { file_kind kind; std::vector<int> runs; const float* dims; int placement;
                    const char* golden; } cases[] = {
@@ -69,6 +70,50 @@ TEST(DiskFiles, EdgeCasesMatchTheirGoldenFiles) {
             << c.golden;
 }
 
+// What cannot be made is refused by the writers themselves: geometry that is no disk (a size
+// not above zero, a circle or hole not inside the one around it), a drawing whose outline
+// readers would refuse, runs too short for Gerber coordinates (their arcs would read as full
+// circles; a single run is one).
+TEST(DiskFiles, WhatCannotBeMadeIsRefused) {
+    using d = disk_status;
+    // clang-format off
+    const struct { float dims[5]; disk_status status; } geometries[] = {
+        {{180, 150, 24, 46, 12}, d::ok}, {{180, 150, 24, 137.9f, 12}, d::ok},
+        {{0, 150, 24, 46, 12}, d::not_positive}, {{180, 150, 24, 46, -12}, d::not_positive},
+        {{180, 150, 0, 46, 12}, d::not_positive}, {{150, 150, 24, 46, 12}, d::gap_not_inside},
+        {{180, 150, 150, 46, 12}, d::hole_not_inside}, {{180, 150, 24, 138, 12}, d::mounts_not_inside}};
+    // clang-format on
+    std::unique_ptr<int[]> known(make_runlist(testing_support::known_good));
+    std::string out;
+    for (const auto& g : geometries) {
+        EXPECT_EQ(format_svg(known.get(), g.dims, out), g.status) << g.dims[0] << " " << g.dims[3];
+        EXPECT_EQ(format_gerber(known.get(), g.dims, 0, out), g.status) << g.dims[0];
+    }
+
+    testing_support::TempDir dir;
+    const std::vector<int> lengths = {1, 2, 3, 5, 8, 13, 21};
+    std::vector<int> many;
+    for (int i = 0; i < 90100; ++i)
+        many.push_back(lengths[i % 7]);
+    std::unique_ptr<int[]> crowded(make_runlist(many));
+    ASSERT_GT(svg_path_bound(90100), svg_path_limit);
+    disk_result refused = export_svg(crowded.get(), initial, dir.file("f.svg").c_str());
+    EXPECT_EQ(refused.status, d::svg_too_large);
+    EXPECT_EQ(refused.estimate, svg_path_bound(90100));
+    EXPECT_FALSE(testing_support::file_exists(dir.file("f.svg")));
+    // The bound holds: the longest path data stays below it.
+    many.resize(2000);
+    std::unique_ptr<int[]> some(make_runlist(many));
+    ASSERT_EQ(format_svg(some.get(), initial, out), d::ok);
+    const size_t path = out.rfind("<path d=\""), end = out.find("\"/>", path);
+    EXPECT_LT(end - path, svg_path_bound(2000));
+    EXPECT_GT(end - path, svg_path_bound(2000) * 9 / 10);
+
+    EXPECT_EQ(format_gerber(crowded.get(), tiny, 0, out), d::gerber_resolution);
+    std::unique_ptr<int[]> whole(make_runlist({5}));
+    EXPECT_EQ(format_gerber(whole.get(), tiny, 0, out), d::ok);
+}
+
 // xmllint and rsvg-convert read the drawing, gerbv the outline alone and with each drill file,
 // without a word on standard error: the known disk, a run over half the track and an empty
 // code, at three digit counts and drawing scales.
@@ -80,7 +125,6 @@ TEST(DiskFiles, RealReadersTakeThem) {
                              "rsvg-convert -o f.png f.svg && env -u DISPLAY gerbv -x png -o g.png";
     const std::string image = dir.file("f.svg"), board = dir.file("f.grb"),
                       holes = dir.file("f.drl");
-    const float tiny[5] = {1, 0.8f, 0.2f, 0.5f, 0.1f};
     for (const std::vector<int>& runs :
          {testing_support::known_good, std::vector<int>{5, 3}, std::vector<int>{}})
         for (const float* dims : {initial, tiny, metre})

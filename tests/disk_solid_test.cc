@@ -140,14 +140,14 @@ TEST(SolidDisk, RefusesWhatCannotBeMade) {
     // clang-format off
     const std::pair<std::vector<int>, s> codes[] = {{{0}, s::no_code}, {{}, s::no_runs},
         {{3}, s::odd_runs}, {{1, 2, 3}, s::odd_runs}, {{3, -1}, s::bad_run}};
-    const std::pair<float, s> thicknesses[] = {{nan, s::not_finite}, {0, s::bad_size},
-        {-1, s::bad_size}, {300000, s::too_large}};
+    const std::pair<float, s> thicknesses[] = {{nan, s::not_finite}, {0, s::bad_thickness},
+        {-1, s::bad_thickness}, {300000, s::too_large}};
     const struct { float dims[5]; s want; } sizes[] = {
         {{180, nan, 24, 46, 12}, s::not_finite}, {{300000, 250000, 24, 46, 12}, s::too_large},
-        {{150, 150, 24, 46, 12}, s::inner_not_below_outer},
-        {{150, 180, 24, 46, 12}, s::inner_not_below_outer},
-        {{180, 150, 150, 46, 12}, s::hole_cuts_track}, {{180, 150, 149.9f, 46, 12}, s::holes_overlap},
-        {{180, 150, 20, 138, 12}, s::hole_cuts_track}, {{180, 150, 20, 137.98f, 12}, s::ok},
+        {{150, 150, 24, 46, 12}, s::gap_not_inside},
+        {{150, 180, 24, 46, 12}, s::gap_not_inside},
+        {{180, 150, 150, 46, 12}, s::hole_not_inside}, {{180, 150, 149.9f, 46, 12}, s::holes_overlap},
+        {{180, 150, 20, 138, 12}, s::mounts_not_inside}, {{180, 150, 20, 137.98f, 12}, s::ok},
         {{180, 150, 24, 36, 12}, s::holes_overlap}, {{180, 150, 24, 36.02f, 12}, s::ok},
         {{180, 150, 4, 46, 33}, s::holes_overlap}, {{180, 150, 4, 46, 32.5f}, s::ok}};
     // clang-format on
@@ -160,7 +160,7 @@ TEST(SolidDisk, RefusesWhatCannotBeMade) {
     for (int i = 0; i < 10; ++i) { // each dimension 0, then -1
         float dims[5] = {180, 150, 24, 46, 12};
         dims[i / 2] = -(i % 2);
-        expect({5, 3}, dims, 2, s::bad_size, s::bad_size);
+        expect({5, 3}, dims, 2, s::not_positive, s::not_positive);
     }
 }
 

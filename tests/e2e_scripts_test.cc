@@ -8,10 +8,11 @@
 //   under FILE                             run scripts/FILE instead, with $STGC_UNDER_TEST
 //   timeout MS                             of the checks that follow (default 5000)
 //   write NAME "text"                      a file in the session's directory
+//   reader NAME / close NAME               a FIFO there opened for reading (never read) / closed
 //   start                                  start (again: a new session, same directory)
 //   press KEY ...                          key names as in the harness; KEY*N repeats
 //   type "text"                            bytes as typed
-//   resize ROWS COLS | signal TERM|HUP|INT|QUIT | settle [MS]
+//   resize ROWS COLS | signal TERM|HUP|INT|QUIT|USR1|ALRM | settle [MS]
 //   snapshot / unchanged                   rows 1 to the last, texts and colours, as they were
 // Checks wait until they hold and fail with the screen after the timeout:
 //   wait "text" / gone "text"              the screen shows / no longer shows the text
@@ -23,14 +24,18 @@
 //   cursor ROW COL                         the visible cursor stands there
 //   changes ROW COL LENGTH                 the text there changes (the clock runs)
 //   file NAME = "text" / file NAME ~ "text" / file NAME absent
+//   files "text"                           the directory holds these names (ls -A), no others
 //   restored                               the terminal is as the program found it
 //   exit STATUS                            the program ended so, the terminal restored
 // Rows and columns count from 0; a negative row counts from the bottom (-1 is the status
 // line); `row` and `cell` take ranges such as 2-21. Strings take \n \r \t \e \\ \" and \xHH;
 // any other backslash stays, for regular expressions.
 #include <dirent.h>
+#include <fcntl.h>
 #include <regex.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <clocale>
@@ -140,6 +145,11 @@ std::string describe(const e2e::Cell& c) {
 
 class Runner {
   public:
+    ~Runner() {
+        for (const auto& reader : readers_)
+            close(reader.second);
+    }
+
     // Runs the script; failures are reported, a reason to skip is returned.
     std::string run(const std::string& name) {
         std::ifstream in(scripts_dir + "/" + name + ".screen");
@@ -203,6 +213,14 @@ class Runner {
         } else if (c == "write") {
             arity(3);
             testing_support::write_file(dir_.file(w_[1]), w_[2]);
+        } else if (c == "reader") {
+            arity(2);
+            mkfifo(dir_.file(w_[1]).c_str(), 0666);
+            readers_[w_[1]] = open(dir_.file(w_[1]).c_str(), O_RDONLY | O_NONBLOCK);
+        } else if (c == "close") {
+            arity(2);
+            close(readers_.at(w_[1]));
+            readers_.erase(w_[1]);
         } else if (c == "start") {
             arity(1);
             options_.cwd = dir_.path();
@@ -226,7 +244,8 @@ class Runner {
         } else if (c == "signal") {
             arity(2);
             static const std::map<std::string, int> numbers = {
-                {"TERM", SIGTERM}, {"HUP", SIGHUP}, {"INT", SIGINT}, {"QUIT", SIGQUIT}};
+                {"TERM", SIGTERM}, {"HUP", SIGHUP},   {"INT", SIGINT},
+                {"QUIT", SIGQUIT}, {"USR1", SIGUSR1}, {"ALRM", SIGALRM}};
             s_->signal(numbers.at(w_[1]));
         } else if (c == "settle") {
             return s_->settle(w_.size() > 1 ? num(1) : 150, timeout_);
@@ -274,6 +293,17 @@ class Runner {
         }
         if (c == "cell") return cells(s);
         if (c == "file") return file();
+        if (c == "files") {
+            arity(2);
+            std::string names;
+            return wait(
+                [&] {
+                    testing_support::run_command("cd '" + dir_.path() + "' && LC_ALL=C ls -A",
+                                                 &names);
+                    return names == w_[1];
+                },
+                "the files \"" + w_[1] + "\"");
+        }
         if (c == "restored") return s.terminal_restored();
         int r = 0;
         if (c == "at" || c == "cursor" || c == "changes") span(w_.at(1), s.rows(), &r, &r);
@@ -358,6 +388,7 @@ class Runner {
     std::unique_ptr<e2e::Session> s_;
     int timeout_ = 5000;
     std::string snapshot_, skip_;
+    std::map<std::string, int> readers_;
 };
 
 class Script : public testing::TestWithParam<std::string> {};

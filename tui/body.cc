@@ -1,8 +1,10 @@
-// Output to the body pane and the cancel poll: the paths a long command drives hardest.
+// Output to the body pane, the cancel poll and the progress line: the paths a long command
+// drives hardest.
 #include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <vector>
 
 #include "tui/internal.h"
@@ -65,4 +67,10 @@ bool curses_cancel_poll() {
         for (auto it = others.rbegin(); it != others.rend(); ++it)
             ungetch(*it);
     return cancelled;
+}
+
+void curses_progress(const char* what, int percent) {
+    char text[320];
+    snprintf(text, sizeof text, "%.280s: %i%% (Esc stops)", what, percent);
+    statusmsg(text);
 }

@@ -81,9 +81,20 @@ void remove_curses_backend();
 void curses_body(const char* text);
 int curses_form(const char* const* labels, char** values, int field);
 bool curses_cancel_poll();
+void curses_progress(const char* what, int percent);
 
 // On termination and crash signals, puts the terminal back the way it was found first.
 void install_fatal_signal_handlers();
+
+// The descriptor of the terminal whose modes curses sets: standard output, or standard error
+// when standard output is not a terminal.
+int terminal_fd();
+// True when the terminal's type (TERM) is known and can place the cursor; otherwise says why on
+// standard error. Asked before curses starts, which would end the program itself.
+bool terminal_known();
+// When standard input can give no more keys (end of file, the terminal gone): restores the
+// terminal, says so on standard error and ends the program with status 1.
+void leave_if_input_ended();
 
 // Ctrl-Z: install before curses starts (curses then leaves it alone), remove after the screen
 // is gone. handle_suspend, called where keys are read, puts the screen away, stops the program

@@ -36,6 +36,8 @@ int waitforkey() {
 }
 
 void idle() {
+    // Every loop that waits for keys calls this before each read.
+    leave_if_input_ended();
     time_t now = time(nullptr);
     if (now == static_cast<time_t>(-1)) return;
     struct tm local;

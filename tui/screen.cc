@@ -130,8 +130,8 @@ void cleanup() {
 
 namespace {
 
-const ui_backend curses_backend = {curses_body,  curses_status, curses_error,
-                                   curses_title, curses_form,   curses_cancel_poll};
+const ui_backend curses_backend = {curses_body, curses_status,      curses_error,   curses_title,
+                                   curses_form, curses_cancel_poll, curses_progress};
 const ui_backend* previous_backend = nullptr;
 
 } // namespace

@@ -6,12 +6,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "code/output_file.h"
 #include "tui/internal.h"
 
 namespace {
 
 struct termios original_modes;
 bool have_original_modes = false;
+int modes_fd = -1; // the terminal whose modes are restored
 // The terminal's own strings that end curses' screen: plain attributes, normal cursor,
 // keypad off, main screen. Kept ready so the signal handler only has to write them.
 char restore_sequence[512];
@@ -36,14 +38,16 @@ void remember_restore_sequence() {
 }
 
 void on_fatal_signal(int sig) {
-    // Only async-signal-safe calls: the screen's strings and the saved modes, then the
-    // default action, so the exit status still names the signal.
+    // Only async-signal-safe calls: the screen's strings and the saved modes, the temporary
+    // file of a write in progress, then the default action, so the exit status still names
+    // the signal.
     if (incurses) {
         if (restore_length > 0 && write(STDOUT_FILENO, restore_sequence, restore_length) < 0) {
             // The terminal is gone; nothing more to restore on it.
         }
-        if (have_original_modes) tcsetattr(STDIN_FILENO, TCSANOW, &original_modes);
+        if (have_original_modes) tcsetattr(modes_fd, TCSANOW, &original_modes);
     }
+    remove_pending_output();
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
@@ -57,13 +61,15 @@ void on_fatal_signal(int sig) {
 
 // Ctrl-C and Ctrl-\ are ignored: a stray key must not end the program and lose the current
 // code; File -> Exit is the way out. They stay ignored after the screen is gone, so a Ctrl-C
-// typed while the program ends after Exit cannot turn a clean end into a killed one.
-void ignore_interrupt_keys() {
+// typed while the program ends after Exit cannot turn a clean end into a killed one. A FIFO
+// whose reader went away, or a file-size limit, makes a write fail with a message instead of
+// ending the program.
+void ignore_stray_signals() {
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
-    sigaction(SIGINT, &ignore, nullptr);
-    sigaction(SIGQUIT, &ignore, nullptr);
+    for (int sig : {SIGINT, SIGQUIT, SIGPIPE, SIGXFSZ})
+        sigaction(sig, &ignore, nullptr);
 }
 
 // The terminal's interrupt and quit characters are switched off as well: a terminal that
@@ -72,13 +78,13 @@ void ignore_interrupt_keys() {
 // flow control: a stray Ctrl-S would freeze the screen until Ctrl-Q, which looks like a hang.
 void switch_off_interrupt_characters() {
     struct termios modes;
-    if (tcgetattr(STDIN_FILENO, &modes) != 0) return;
+    if (tcgetattr(terminal_fd(), &modes) != 0) return;
     modes.c_cc[VINTR] = _POSIX_VDISABLE;
     modes.c_cc[VQUIT] = _POSIX_VDISABLE;
     modes.c_iflag &= ~static_cast<tcflag_t>(IXON);
     // Curses' later mode changes (half-delay, resuming after Ctrl-Z) start from the program
     // mode it saved, so that mode is saved again; leaving curses restores the user's modes.
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &modes) == 0) def_prog_mode();
+    if (tcsetattr(terminal_fd(), TCSANOW, &modes) == 0) def_prog_mode();
 }
 
 void catch_signal(int sig, bool only_if_default) {
@@ -96,17 +102,24 @@ void catch_signal(int sig, bool only_if_default) {
 } // namespace
 
 void install_fatal_signal_handlers() {
-    have_original_modes = tcgetattr(STDIN_FILENO, &original_modes) == 0;
+    modes_fd = terminal_fd();
+    have_original_modes = tcgetattr(modes_fd, &original_modes) == 0;
     for (int sig : {SIGTERM, SIGHUP})
         catch_signal(sig, false);
-    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+    // Every other signal whose default action ends the program, unless it is ignored or has a
+    // handler already (a sanitizer's, for instance).
+    for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                    SIGPROF, SIGXCPU, SIGSYS, SIGTRAP, SIGSTKFLT, SIGIO, SIGPWR})
+        catch_signal(sig, true);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig)
         catch_signal(sig, true);
 }
 
 void startmenu(const menu* mp, const char* title) {
+    if (!terminal_known()) exit(1);
     // Installed before curses starts, so curses keeps its hands off these signals.
     install_fatal_signal_handlers();
-    ignore_interrupt_keys();
+    ignore_stray_signals();
     install_suspend_handling();
     watch_resizes();
     initscr();

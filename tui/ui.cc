@@ -86,3 +86,13 @@ char* getfname(const char* prompt, char* buffer, int field) {
 bool user_cancelled() {
     return backend && backend->cancel && backend->cancel();
 }
+
+void progressmsg(const char* what, int percent) {
+    if (backend && backend->progress) {
+        backend->progress(what ? what : "", percent);
+        return;
+    }
+    char text[320];
+    snprintf(text, sizeof text, "%.300s: %i%%", what ? what : "", percent);
+    statusmsg(text);
+}

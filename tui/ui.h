@@ -24,6 +24,9 @@ char* getfname(const char* prompt, char* buffer, int field);
 
 // True when the user asked to stop a long computation (Esc); never blocks.
 bool user_cancelled();
+// Shows how far a long computation got, `percent` of it done: on the screen's status line with
+// the key that stops it, headless as a status text "<what>: <percent>%".
+void progressmsg(const char* what, int percent);
 
 // The screen, or a test, provides these. Any null member falls back to the headless behaviour.
 struct ui_backend {
@@ -33,6 +36,7 @@ struct ui_backend {
     void (*title)(const char* text);
     int (*form)(const char* const* labels, char** values, int field);
     bool (*cancel)();
+    void (*progress)(const char* what, int percent);
 };
 // Installs a back end (null: headless). Returns the previous one.
 const ui_backend* set_ui_backend(const ui_backend* backend);

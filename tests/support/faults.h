@@ -223,12 +223,25 @@ inline void expect_write_faults(const write_command& command, const state_of& st
     close(reader);
     EXPECT_EQ(piped, contents);
 
-    testing_support::write_file(dir.file("locked/writable.out"), "old");
-    ASSERT_EQ(chmod(dir.file("locked/writable.out").c_str(), 0666), 0);
-    child_result truncated = run(privileges::dropped, "locked/writable.out");
-    if (!truncated.skipped) {
-        EXPECT_EQ(truncated.messages, command.report("locked/writable.out", ""));
-        EXPECT_EQ(file("locked/writable.out"), contents);
+    // Another user's file that we may write is written in place and keeps its owner: in a
+    // directory where no temporary file can be made, in a sticky shared one (where no rename
+    // over it is allowed) and in a plain shared one (where a rename would hand it to us).
+    const std::pair<const char*, mode_t> shared[] = {
+        {"locked", 0555}, {"sticky", 01777}, {"plain", 0777}};
+    for (const auto& d : shared) {
+        const std::string name = std::string(d.first) + "/theirs.out";
+        mkdir(dir.file(d.first).c_str(), 0700);
+        testing_support::write_file(dir.file(name), "their old file");
+        ASSERT_EQ(chmod(dir.file(name).c_str(), 0666), 0);
+        ASSERT_EQ(chmod(dir.file(d.first).c_str(), d.second), 0);
+        child_result r = run(privileges::dropped, name);
+        if (r.skipped) continue;
+        EXPECT_EQ(r.messages, command.report(name, "")) << name;
+        EXPECT_EQ(file(name), contents) << name;
+        struct stat theirs;
+        ASSERT_EQ(stat(dir.file(name).c_str(), &theirs), 0);
+        EXPECT_EQ(theirs.st_uid, geteuid()) << name;
+        EXPECT_EQ(listing(dir.file(d.first)), "theirs.out\n") << name;
     }
 }
 
