@@ -77,7 +77,7 @@ int run_editor(WINDOW* win, LineEditor& editor, char* line, bool stop_on_resize)
         offset = std::min(offset, editor.cursor());
         offset = std::max(offset, editor.cursor() - width + 1);
         repainteditbox(field, editor.cursor() - offset, editor.text().c_str() + offset);
-        c = wgetch(field);
+        c = read_key(field);
         int effective = c == KEY_BACKSPACE && backspace_erases ? erase_key() : c;
         LineEditor::Outcome outcome = editor.handle(effective);
         if (outcome == LineEditor::Outcome::mode_changed) curs_set(editor.insert_mode() ? 2 : 1);

@@ -22,6 +22,28 @@ constexpr int min_screen_cols = 32;
 void layout_panes();
 // True while the terminal is below the minimum size (the panes are then null).
 bool screen_too_small();
+// While alive, reads from the window take only keys already waiting (in curses' queue or the
+// terminal's) and never wait; half-delay mode, which would override the window's delay, is off
+// meanwhile.
+class ImmediateReads {
+  public:
+    explicit ImmediateReads(WINDOW* win);
+    ~ImmediateReads();
+    ImmediateReads(const ImmediateReads&) = delete;
+    ImmediateReads& operator=(const ImmediateReads&) = delete;
+    int get() { return wgetch(win_); }
+
+  private:
+    WINDOW* win_;
+    int delay_;
+};
+// Reads a key like wgetch, taking in an Escape sequence curses does not know: Home, End,
+// Delete and Insert variants become their key codes, other sequences and Alt chords ERR (as if
+// no key came); a lone Esc stays 27.
+int read_key(WINDOW* win);
+// The same after wgetch gave an Esc.
+int finish_escape(WINDOW* win);
+
 // Catches terminal resizes from now on.
 void watch_resizes();
 // True when the terminal was resized and the layout has not caught up yet.

@@ -17,7 +17,9 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,11 @@ class Session {
     bool read_some(int wait_ms);
     void feed(const char* bytes, size_t length);
     void reap(bool block);
+    // Waits (within the timeout) until the program has read everything sent; returns when.
+    std::chrono::steady_clock::time_point when_input_read();
+    // After an Esc, holds the next bytes back until the program has taken the Esc alone, so
+    // that an Esc followed by a key is never read as an Alt chord or a key's sequence.
+    void let_escape_stand_alone();
     std::string dump() const;
 
     Options options_;
@@ -136,6 +143,7 @@ class Session {
     // the harness expands repeats into plain characters before the emulator sees them.
     std::string escape_;    // an escape sequence still being received
     int last_graphic_ = -1; // the last printable byte, which REP repeats
+    std::optional<std::chrono::steady_clock::time_point> escape_read_; // of a lone Esc sent
 };
 
 } // namespace e2e
