@@ -30,10 +30,8 @@ void flush_body() {
 
 void curses_body(const char* text) {
     if (!incurses) return;
-    if (!wbody) {
-        hold_body_text(text);
-        return;
-    }
+    remember_body_text(text);
+    if (!wbody) return;
     waddstr(wbody, text);
     body_dirty = true;
     if (Clock::now() - last_refresh >= refresh_interval) flush_body();

@@ -24,8 +24,18 @@ namespace {
 // Longest sequence taken in; anything longer is a burst of keys, not one key.
 constexpr int longest_sequence = 16;
 
+// The final letters of the cursor, Home and End keys, after ESC [ or ESC O.
+int lettered_key(int c) {
+    static const char letters[] = "ABCDHF";
+    static const int keys[] = {KEY_UP, KEY_DOWN, KEY_RIGHT, KEY_LEFT, KEY_HOME, KEY_END};
+    for (int i = 0; letters[i]; ++i)
+        if (c == letters[i]) return keys[i];
+    return ERR;
+}
+
 // ESC [ parameters final: the Home, End, Delete and Insert variants of xterm, rxvt, the Linux
-// console, tmux and screen, and the cursor keys; modifiers (";5") change nothing.
+// console, tmux and screen (ESC [ 1 ~ ... ESC [ 8 ~), and the lettered keys; modifiers (";5")
+// change nothing.
 int control_sequence(ImmediateReads& in) {
     int first = -1, c = ERR;
     bool in_first = true;
@@ -37,39 +47,17 @@ int control_sequence(ImmediateReads& in) {
         if (c == ';') in_first = false;
         if (in_first && c >= '0' && c <= '9') first = (first < 0 ? 0 : first * 10) + (c - '0');
     }
-    switch (c) {
-    case 'A': return KEY_UP;
-    case 'B': return KEY_DOWN;
-    case 'C': return KEY_RIGHT;
-    case 'D': return KEY_LEFT;
-    case 'H': return KEY_HOME;
-    case 'F': return KEY_END;
-    case '~':
-        switch (first) {
-        case 1:
-        case 7: return KEY_HOME;
-        case 4:
-        case 8: return KEY_END;
-        case 2: return KEY_IC;
-        case 3: return KEY_DC;
-        }
-    }
-    return ERR;
+    static const int numbered[] = {ERR, KEY_HOME, KEY_IC,   KEY_DC, KEY_END,
+                                   ERR, ERR,      KEY_HOME, KEY_END};
+    if (c == '~') return first >= 0 && first <= 8 ? numbered[first] : ERR;
+    return lettered_key(c);
 }
 
-// ESC O final: the application-mode variants.
+// ESC O final: the application-mode variants; anything else was Alt-O.
 int single_shift(ImmediateReads& in) {
     int c = in.get();
-    switch (c) {
-    case 'A': return KEY_UP;
-    case 'B': return KEY_DOWN;
-    case 'C': return KEY_RIGHT;
-    case 'D': return KEY_LEFT;
-    case 'H': return KEY_HOME;
-    case 'F': return KEY_END;
-    case 27: ungetch(c); break; // Alt-O, then the next sequence
-    }
-    return ERR; // Alt-O, or a key nobody asked for
+    if (c == 27) ungetch(c); // Alt-O, then the next sequence
+    return lettered_key(c);
 }
 
 } // namespace

@@ -17,8 +17,8 @@ constexpr int key_wait_tenths = 10;
 constexpr int min_screen_rows = 8;
 constexpr int min_screen_cols = 32;
 
-// Creates (or re-creates, keeping the body text as far as it fits) the four panes for the
-// current terminal size, or shows the too-small notice.
+// Creates (or re-creates, writing the body text again) the four panes for the current
+// terminal size, or shows the too-small notice.
 void layout_panes();
 // True while the terminal is below the minimum size (the panes are then null).
 bool screen_too_small();
@@ -54,10 +54,10 @@ bool terminal_size(struct winsize& size);
 bool handle_resize();
 // Counts layouts; a window placed for an older layout must be placed again.
 unsigned layout_generation();
-// Forgets the saved body text (the body pane was cleared).
-void forget_body_snapshot();
-// Body text written while the terminal was too small, shown when it grows.
-void hold_body_text(const char* text);
+// Keeps body text for the next layout (also while the terminal is too small to show it), and
+// forgets it when the pane is cleared.
+void remember_body_text(const char* text);
+void forget_body_text();
 
 // The window drawn over the panes (an open pull-down or form), or null. Pane refreshes draw it
 // again where they overlap it, so a status line or the clock never cuts into a box.
@@ -90,18 +90,23 @@ void uncover(int top, int rows);
 void redraw_bar();
 
 // The line editor's parts that the form uses: the argument check of weditstr, an editor for
-// a field with the terminal's erase and kill characters, and the editing loop, which returns
-// KEY_RESIZE (leaving the text as edited so far) when asked to stop on a resize.
+// a field with the terminal's erase and kill characters and the locale's encoding, and the
+// editing loop, which returns KEY_RESIZE (leaving the text as edited so far) when asked to stop
+// on a resize. A capacity below 0 is field - 1 bytes; a width of 0 is the field's.
 class LineEditor;
-bool edit_arguments_ok(const char* line, int field);
-LineEditor start_editor(const char* line, int field);
-int run_editor(WINDOW* win, LineEditor& editor, char* line, bool stop_on_resize);
+bool edit_arguments_ok(const char* line, int field, int capacity);
+LineEditor start_editor(const char* line, int field, int capacity);
+int run_editor(WINDOW* win, LineEditor& editor, char* line, bool stop_on_resize, int width);
+// Writes text at the window's cursor, cut to whole characters within `width` columns and
+// padded with spaces to them.
+void put_columns(WINDOW* win, const char* text, int width);
 
 // The curses back end of ui.h: installed while the screen runs.
 void install_curses_backend();
 void remove_curses_backend();
 void curses_body(const char* text);
 int curses_form(const char* const* labels, char** values, int field);
+int curses_long_form(const char* const* labels, char** values, int field, int capacity);
 bool curses_cancel_poll();
 
 // On termination and crash signals, puts the terminal back the way it was found first.

@@ -1,5 +1,6 @@
 #include "tui/ui.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -34,8 +35,10 @@ headless_log* set_headless_log(headless_log* log) {
 }
 
 void bodymsg(const char* text) {
-    if (backend && backend->body) backend->body(text ? text : "");
-    else headless(&headless_log::body, text, stdout);
+    if (backend && backend->body)
+        backend->body(text ? text : "");
+    else
+        headless(&headless_log::body, text, stdout);
 }
 
 void bodymsgf(const char* format, ...) {
@@ -57,18 +60,24 @@ void bodymsgf(const char* format, ...) {
 }
 
 void statusmsg(const char* text) {
-    if (backend && backend->status) backend->status(text ? text : "");
-    else headless(&headless_log::status, text, nullptr);
+    if (backend && backend->status)
+        backend->status(text ? text : "");
+    else
+        headless(&headless_log::status, text, nullptr);
 }
 
 void errormsg(const char* text) {
-    if (backend && backend->error) backend->error(text ? text : "");
-    else headless(&headless_log::error, text, stderr);
+    if (backend && backend->error)
+        backend->error(text ? text : "");
+    else
+        headless(&headless_log::error, text, stderr);
 }
 
 void titlemsg(const char* text) {
-    if (backend && backend->title) backend->title(text ? text : "");
-    else headless(&headless_log::title, text, nullptr);
+    if (backend && backend->title)
+        backend->title(text ? text : "");
+    else
+        headless(&headless_log::title, text, nullptr);
 }
 
 int getstrings(const char* const* labels, char** values, int field) {
@@ -81,6 +90,20 @@ char* getfname(const char* prompt, char* buffer, int field) {
     const char* labels[] = {prompt, nullptr};
     char* values[] = {buffer};
     return getstrings(labels, values, field) == 27 ? nullptr : buffer;
+}
+
+bool getlongtext(const char* prompt, std::string& text, int field, int capacity) {
+    if (capacity < 0) capacity = 0;
+    std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
+    text.copy(buffer.data(), std::min(text.size(), static_cast<size_t>(capacity)));
+    const char* labels[] = {prompt, nullptr};
+    char* values[] = {buffer.data()};
+    const int result = backend && backend->long_form
+                           ? backend->long_form(labels, values, field, capacity)
+                           : getstrings(labels, values, field);
+    if (result == 27) return false;
+    text = buffer.data();
+    return true;
 }
 
 bool user_cancelled() {

@@ -21,6 +21,10 @@ void titlemsg(const char* text);
 int getstrings(const char* const* labels, char** values, int field);
 // One-field form; returns `buffer`, or null when the user pressed Esc.
 char* getfname(const char* prompt, char* buffer, int field);
+// One-field form for a text that may be longer than its field (a code typed by hand): the
+// field, `field` columns wide, scrolls sideways and the text keeps at most `capacity` bytes.
+// False when the user pressed Esc; the text is then as it was.
+bool getlongtext(const char* prompt, std::string& text, int field, int capacity);
 
 // True when the user asked to stop a long computation (Esc); never blocks.
 bool user_cancelled();
@@ -33,6 +37,8 @@ struct ui_backend {
     void (*title)(const char* text);
     int (*form)(const char* const* labels, char** values, int field);
     bool (*cancel)();
+    // A form whose texts hold up to `capacity` bytes; without it, getlongtext uses `form`.
+    int (*long_form)(const char* const* labels, char** values, int field, int capacity);
 };
 // Installs a back end (null: headless). Returns the previous one.
 const ui_backend* set_ui_backend(const ui_backend* backend);
