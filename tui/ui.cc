@@ -35,10 +35,8 @@ headless_log* set_headless_log(headless_log* log) {
 }
 
 void bodymsg(const char* text) {
-    if (backend && backend->body)
-        backend->body(text ? text : "");
-    else
-        headless(&headless_log::body, text, stdout);
+    if (backend && backend->body) backend->body(text ? text : "");
+    else headless(&headless_log::body, text, stdout);
 }
 
 void bodymsgf(const char* format, ...) {
@@ -60,24 +58,18 @@ void bodymsgf(const char* format, ...) {
 }
 
 void statusmsg(const char* text) {
-    if (backend && backend->status)
-        backend->status(text ? text : "");
-    else
-        headless(&headless_log::status, text, nullptr);
+    if (backend && backend->status) backend->status(text ? text : "");
+    else headless(&headless_log::status, text, nullptr);
 }
 
 void errormsg(const char* text) {
-    if (backend && backend->error)
-        backend->error(text ? text : "");
-    else
-        headless(&headless_log::error, text, stderr);
+    if (backend && backend->error) backend->error(text ? text : "");
+    else headless(&headless_log::error, text, stderr);
 }
 
 void titlemsg(const char* text) {
-    if (backend && backend->title)
-        backend->title(text ? text : "");
-    else
-        headless(&headless_log::title, text, nullptr);
+    if (backend && backend->title) backend->title(text ? text : "");
+    else headless(&headless_log::title, text, nullptr);
 }
 
 int getstrings(const char* const* labels, char** values, int field) {
