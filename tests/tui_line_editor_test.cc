@@ -70,9 +70,9 @@ const Case utf8_cases[] = {
     {"\xc3\xa9t\xc3\xa9", ">>X", "\xc3\xa9tX", 4, false, false, keep},
     {"ab d\xc3\xa9j\xc3\xa0", ">>>>>>>\x17", "ab ", 3, false, false, keep},
     // A stray continuation byte, a character cut short, an overlong form, a C1 control and a
-    // surrogate are dropped; £ and an emoji are typed.
-    {"", "a\xa9\xc3x\xa9\xe0\x80\xaf\xc2\x85\xed\xa0\x80\xc2\xa3\xf0\x9f\x98\x80",
-     "ax\xc2\xa3\xf0\x9f\x98\x80", 8, false, false, keep},
+    // surrogate are dropped; £, € and an emoji are typed.
+    {"", "a\xa9\xc3x\xa9\xe0\x80\xaf\xc2\x85\xed\xa0\x80\xc2\xa3\xe2\x82\xac\xf0\x9f\x98\x80",
+     "ax\xc2\xa3\xe2\x82\xac\xf0\x9f\x98\x80", 11, false, false, keep},
     {"", "\xc3\xa9\xc3\xa9\xc3\xa9", "\xc3\xa9\xc3\xa9", 4, false, false, keep, 5},
     {"abcd", ">\xe2\x82\xac", "abcd", 1, false, false, keep, 5},
     {"\xc3\xa9\xc3\xa9\xc3\xa9", "", "\xc3\xa9\xc3\xa9", 0, true, false, keep, 5},
