@@ -66,7 +66,8 @@ class Session {
     // Sends a key by name: "Up", "Down", "Left", "Right", "Enter", "Esc", "Tab", "Insert",
     // "Delete", "Home", "End", "PageUp", "PageDown", "Backspace" (the key), "Space",
     // "F1".."F12", "C-a".."C-z", "Erase" and "Kill" (the pty's erase and line-kill
-    // characters), or a single character. An unknown name fails the test.
+    // characters), or a single character. An unknown name fails the test. A lone Esc, pressed
+    // or typed, reaches the program as a key of its own: what follows waits until it is taken.
     void press(const std::string& key, int times = 1);
     // Sends text as typed characters (raw bytes).
     void type(const std::string& text) { send_bytes(text); }
