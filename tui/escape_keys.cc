@@ -73,14 +73,9 @@ int finish_escape(WINDOW* win) {
     }
     if (next == '[') return control_sequence(in);
     if (next == 'O') return single_shift(in);
-    // An Alt chord on a UTF-8 character: its remaining bytes go with it.
-    if (next >= 0xc2 && next <= 0xf4)
-        for (int c = in.get(); c != ERR; c = in.get())
-            if ((c & 0xc0) != 0x80) {
-                ungetch(c);
-                break;
-            }
-    return ERR; // Alt and any key: ignored
+    // Alt and any key: ignored. (Of an Alt chord on a UTF-8 character the first byte goes here;
+    // the editor and the menus ignore the rest, which begins no character.)
+    return ERR;
 }
 
 int read_key(WINDOW* win) {
