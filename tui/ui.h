@@ -15,7 +15,7 @@ void errormsg(const char* text);
 void titlemsg(const char* text);
 
 // Runs a form of labelled fields (labels end with a null pointer), editing each caller's
-// buffer in place in a field `field` columns wide (at most field - 1 characters); returns 27
+// buffer in place in a field `field` columns wide (at most field - 1 bytes); returns 27
 // when the user left with Esc, otherwise the key that ended the last field. Without a screen
 // and without a scripted back end it returns 27: there is nobody to ask.
 int getstrings(const char* const* labels, char** values, int field);
