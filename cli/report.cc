@@ -19,7 +19,9 @@ volatile sig_atomic_t interrupts = 0;
 bool verbose = false;
 std::string said; // the message lines of the running job
 
-void to_stdout(const char* text) { fputs(text, stdout); }
+void to_stdout(const char* text) {
+    fputs(text, stdout);
+}
 void kept(const char* text) {
     said += text;
     if (verbose) fputs(text, stderr);
@@ -28,13 +30,18 @@ void status_line(const char* text) {
     if (verbose && *text) fprintf(stderr, "%s\n", text);
 }
 void nowhere(const char*) {}
-int no_form(const char* const*, char**, int) { return 27; }
-bool cancel_poll() { return interrupts > 0; }
+int no_form(const char* const*, char**, int) {
+    return 27;
+}
+bool cancel_poll() {
+    return interrupts > 0;
+}
 void no_progress(const char* what, int percent) {
     if (verbose) fprintf(stderr, "%s: %i%%\n", what, percent);
 }
 
-ui_backend backend = {kept, status_line, nowhere, nowhere, no_form, cancel_poll, no_progress};
+ui_backend backend = {kept,    status_line, nowhere,     nowhere,
+                      no_form, cancel_poll, no_progress, nullptr};
 
 void die_cleanly(int sig) {
     remove_pending_output();
@@ -68,11 +75,14 @@ int fail(int status, const std::string& what, const std::string& reason) {
     return status;
 }
 
-void set_verbose(bool on) { verbose = on; }
+void set_verbose(bool on) {
+    verbose = on;
+}
 
 std::string last_message() {
     std::string text = said;
-    while (!text.empty() && text.back() == '\n') text.pop_back();
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
     const size_t start = text.rfind('\n');
     text = start == std::string::npos ? text : text.substr(start + 1);
     for (const char* prefix : {"Error: ", "ERROR: "})

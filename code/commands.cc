@@ -74,10 +74,12 @@ void sub_Save() {
 }
 
 void sub_Manual() {
-    char text[256];
-    std::memset(text, 0, sizeof text);
-    if (!getfname("STGC (manually):", text, name_field)) return;
-    install(text);
+    // A whole code typed or pasted in one line: the field scrolls sideways over a text far
+    // longer than it is wide.
+    constexpr int manual_capacity = 65535;
+    std::string text;
+    if (!getlongtext("STGC (manually):", text, name_field, manual_capacity)) return;
+    install(text.c_str());
 }
 
 void sub_Test() {

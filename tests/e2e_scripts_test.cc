@@ -2,7 +2,7 @@
 // test, E2e/Script.Runs/<name>. A script reads like the screen it expects, one step a line:
 //
 //   # comment
-//   size 24 80 | locale NAME | term NAME   how the next `start` runs
+//   size 24 80 | locale NAME | term NAME | env NAME=value   how the next `start` runs
 //   needs-locale NAME                      skip the script where the locale is missing
 //   localedef NAME INPUT CHARMAP           build a locale for the script, skip if impossible
 //   under FILE                             run scripts/FILE instead, with $STGC_UNDER_TEST
@@ -192,6 +192,9 @@ class Runner {
         } else if (c == "locale" || c == "term") {
             arity(2);
             (c == "locale" ? options_.locale : options_.term) = w_[1];
+        } else if (c == "env") {
+            arity(2);
+            options_.env.push_back(w_[1]);
         } else if (c == "needs-locale") {
             arity(2);
             if (!setlocale(LC_ALL, w_[1].c_str())) skip_ = w_[1] + " is not installed";

@@ -32,10 +32,8 @@ void flush_body() {
 
 void curses_body(const char* text) {
     if (!incurses) return;
-    if (!wbody) {
-        hold_body_text(text);
-        return;
-    }
+    remember_body_text(text);
+    if (!wbody) return;
     waddstr(wbody, text);
     body_dirty = true;
     if (Clock::now() - last_refresh >= refresh_interval) flush_body();
@@ -47,21 +45,22 @@ bool curses_cancel_poll() {
     if (resize_pending()) handle_resize();
     flush_body();
     // Nothing typed: done without a single curses call. Otherwise read every pending key
-    // without waiting (half-delay off, the window's no-delay on), then put half-delay back.
+    // without waiting.
     struct pollfd fd = {STDIN_FILENO, POLLIN, 0};
     if (poll(&fd, 1, 0) <= 0 || !(fd.revents & POLLIN)) return false;
     WINDOW* input = wbody ? wbody : stdscr;
     std::vector<int> others;
     bool cancelled = false;
-    cbreak();
-    nodelay(input, TRUE);
-    for (int key; (key = wgetch(input)) != ERR;) {
-        if (key == 27)
-            cancelled = true;
-        else if (key != KEY_RESIZE)
-            others.push_back(key);
+    {
+        ImmediateReads in(input);
+        for (int key; (key = in.get()) != ERR;) {
+            if (key == 27) key = finish_escape(input); // Home or Alt-x is no cancel
+            if (key == 27)
+                cancelled = true;
+            else if (key != KEY_RESIZE && key != ERR)
+                others.push_back(key);
+        }
     }
-    halfdelay(key_wait_tenths);
     // Keys typed ahead stay for the menus, in their order.
     if (!cancelled)
         for (auto it = others.rbegin(); it != others.rend(); ++it)

@@ -1,3 +1,5 @@
+#include <cstdlib>
+
 #include "tui/tui.h"
 
 const unsigned long color_title = 1;
@@ -14,6 +16,10 @@ namespace {
 
 constexpr unsigned long pair_mask = 0xff;
 
+// Colours are used when the terminal has them and the user did not ask for none (NO_COLOR set
+// and not empty). Without colours, reverse video is what shows a highlight.
+bool use_colors = false;
+
 short pair_of(unsigned long color) {
     return static_cast<short>(color & pair_mask);
 }
@@ -24,7 +30,9 @@ attr_t attributes_of(unsigned long color) {
 } // namespace
 
 void initcolor() {
-    if (has_colors()) start_color();
+    const char* no_color = getenv("NO_COLOR");
+    use_colors = has_colors() && !(no_color && *no_color);
+    if (use_colors) start_color();
     init_pair(1, COLOR_BLACK, COLOR_CYAN);
     init_pair(2, COLOR_WHITE, COLOR_CYAN);
     init_pair(3, COLOR_WHITE, COLOR_BLACK);
@@ -39,15 +47,16 @@ void initcolor() {
 void setcolor(WINDOW* win, unsigned long color) {
     if (!win) return;
     // Highlights are white on black in colour; reverse video would turn them back to black on
-    // white, so it is never used for text.
-    wattrset(win,
-             static_cast<int>(COLOR_PAIR(pair_of(color)) | (attributes_of(color) & ~A_REVERSE)));
+    // white, so with colours it is never used for text.
+    wattrset(win, static_cast<int>(use_colors ? COLOR_PAIR(pair_of(color)) |
+                                                    (attributes_of(color) & ~A_REVERSE)
+                                              : attributes_of(color)));
 }
 
 void colorbox(WINDOW* win, unsigned long color, int boxed) {
     if (!win) return;
     setcolor(win, color);
-    chtype background = has_colors()
+    chtype background = use_colors
                             ? (COLOR_PAIR(pair_of(color)) | (attributes_of(color) & ~A_REVERSE))
                             : attributes_of(color);
     wbkgd(win, background);

@@ -17,11 +17,33 @@ constexpr int key_wait_tenths = 10;
 constexpr int min_screen_rows = 8;
 constexpr int min_screen_cols = 32;
 
-// Creates (or re-creates, keeping the body text as far as it fits) the four panes for the
-// current terminal size, or shows the too-small notice.
+// Creates (or re-creates, writing the body text again) the four panes for the current
+// terminal size, or shows the too-small notice.
 void layout_panes();
 // True while the terminal is below the minimum size (the panes are then null).
 bool screen_too_small();
+// While alive, reads from the window take only keys already waiting (in curses' queue or the
+// terminal's) and never wait; half-delay mode, which would override the window's delay, is off
+// meanwhile.
+class ImmediateReads {
+  public:
+    explicit ImmediateReads(WINDOW* win);
+    ~ImmediateReads();
+    ImmediateReads(const ImmediateReads&) = delete;
+    ImmediateReads& operator=(const ImmediateReads&) = delete;
+    int get() { return wgetch(win_); }
+
+  private:
+    WINDOW* win_;
+    int delay_;
+};
+// Reads a key like wgetch, taking in an Escape sequence curses does not know: Home, End,
+// Delete and Insert variants become their key codes, other sequences and Alt chords ERR (as if
+// no key came); a lone Esc stays 27.
+int read_key(WINDOW* win);
+// The same after wgetch gave an Esc.
+int finish_escape(WINDOW* win);
+
 // Catches terminal resizes from now on.
 void watch_resizes();
 // True when the terminal was resized and the layout has not caught up yet.
@@ -32,10 +54,10 @@ bool terminal_size(struct winsize& size);
 bool handle_resize();
 // Counts layouts; a window placed for an older layout must be placed again.
 unsigned layout_generation();
-// Forgets the saved body text (the body pane was cleared).
-void forget_body_snapshot();
-// Body text written while the terminal was too small, shown when it grows.
-void hold_body_text(const char* text);
+// Keeps body text for the next layout (also while the terminal is too small to show it), and
+// forgets it when the pane is cleared.
+void remember_body_text(const char* text);
+void forget_body_text();
 
 // The window drawn over the panes (an open pull-down or form), or null. Pane refreshes draw it
 // again where they overlap it, so a status line or the clock never cuts into a box.
@@ -68,18 +90,23 @@ void uncover(int top, int rows);
 void redraw_bar();
 
 // The line editor's parts that the form uses: the argument check of weditstr, an editor for
-// a field with the terminal's erase and kill characters, and the editing loop, which returns
-// KEY_RESIZE (leaving the text as edited so far) when asked to stop on a resize.
+// a field with the terminal's erase and kill characters and the locale's encoding, and the
+// editing loop, which returns KEY_RESIZE (leaving the text as edited so far) when asked to stop
+// on a resize. A capacity below 0 is field - 1 bytes; a width of 0 is the field's.
 class LineEditor;
-bool edit_arguments_ok(const char* line, int field);
-LineEditor start_editor(const char* line, int field);
-int run_editor(WINDOW* win, LineEditor& editor, char* line, bool stop_on_resize);
+bool edit_arguments_ok(const char* line, int field, int capacity);
+LineEditor start_editor(const char* line, int field, int capacity);
+int run_editor(WINDOW* win, LineEditor& editor, char* line, bool stop_on_resize, int width);
+// Writes text at the window's cursor, cut to whole characters within `width` columns and
+// padded with spaces to them.
+void put_columns(WINDOW* win, const char* text, int width);
 
 // The curses back end of ui.h: installed while the screen runs.
 void install_curses_backend();
 void remove_curses_backend();
 void curses_body(const char* text);
 int curses_form(const char* const* labels, char** values, int field);
+int curses_long_form(const char* const* labels, char** values, int field, int capacity);
 bool curses_cancel_poll();
 void curses_progress(const char* what, int percent);
 

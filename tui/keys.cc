@@ -11,7 +11,7 @@ bool keypressed() {
         return true;
     }
     flush_body();
-    ch = wgetch(wbody ? wbody : stdscr);
+    ch = read_key(wbody ? wbody : stdscr);
     // A resize interrupts the wait. A key that came with it is handed out first; the resize
     // is then taken at the next read.
     if (ch != ERR) return true;

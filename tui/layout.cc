@@ -4,10 +4,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "tui/internal.h"
 
@@ -22,53 +20,27 @@ void on_window_change(int) {
     resized = 1;
 }
 
-// The body pane's cells and cursor, kept across a new layout (and while the terminal is too
-// small to show the pane at all).
-struct BodySnapshot {
-    std::vector<std::vector<chtype>> rows;
-    int cursor_y = 0;
-    int cursor_x = 0;
-    bool valid = false;
-};
-BodySnapshot snapshot;
+// The message pane's recent text as it was written. Every new layout writes the pane afresh
+// from it, so lines wrap for the new width as a terminal's do and nothing shown is lost to a
+// narrower or shorter pane on the way. Bounded, keeping the newest lines.
+std::string history;
+constexpr size_t history_limit = 256 * 1024;
 
-// Body text written while there is no body pane; bounded, keeping the newest lines.
-std::string held_text;
-constexpr size_t held_limit = 256 * 1024;
-
-void take_snapshot() {
-    if (snapshot.valid || !wbody) return;
-    int rows = getmaxy(wbody), cols = getmaxx(wbody);
-    getyx(wbody, snapshot.cursor_y, snapshot.cursor_x);
-    try {
-        snapshot.rows.assign(static_cast<size_t>(rows),
-                             std::vector<chtype>(static_cast<size_t>(cols) + 1, 0));
-    } catch (const std::bad_alloc&) {
-        snapshot = BodySnapshot(); // the new pane starts empty
-        return;
+// Writes the newest text into the new pane: as many lines as it has rows (each takes one row at
+// least) and no more bytes than its cells could hold.
+void replay_history() {
+    const int rows = getmaxy(wbody), cols = getmaxx(wbody);
+    size_t start = history.size();
+    for (int lines = 0; start > 0; --start)
+        if (history[start - 1] == '\n' && ++lines == rows) break;
+    const size_t room = static_cast<size_t>(rows) * static_cast<size_t>(cols) * 4;
+    if (history.size() - start > room) {
+        start = history.size() - room;
+        while (start < history.size() &&
+               (static_cast<unsigned char>(history[start]) & 0xc0) == 0x80)
+            ++start;
     }
-    for (int r = 0; r < rows; ++r)
-        mvwinchnstr(wbody, r, 0, snapshot.rows[static_cast<size_t>(r)].data(), cols);
-    wmove(wbody, snapshot.cursor_y, snapshot.cursor_x);
-    snapshot.valid = true;
-}
-
-// Puts the snapshot back, keeping the rows up to the cursor (the newest text) when the pane
-// is now shorter, and cutting rows that are now too wide.
-void restore_snapshot() {
-    if (!snapshot.valid || !wbody) return;
-    int height = getmaxy(wbody), width = getmaxx(wbody);
-    int first = std::max(0, snapshot.cursor_y + 1 - height);
-    int count = static_cast<int>(snapshot.rows.size());
-    for (int r = first; r < count && r - first < height; ++r) {
-        std::vector<chtype>& row = snapshot.rows[static_cast<size_t>(r)];
-        int length = 0;
-        while (length < static_cast<int>(row.size()) && row[static_cast<size_t>(length)] != 0)
-            ++length;
-        mvwaddchnstr(wbody, r - first, 0, row.data(), std::min(length, width));
-    }
-    wmove(wbody, snapshot.cursor_y - first, std::min(snapshot.cursor_x, width - 1));
-    snapshot = BodySnapshot();
+    waddstr(wbody, history.c_str() + start);
 }
 
 void delete_panes() {
@@ -114,26 +86,25 @@ unsigned layout_generation() {
     return generation;
 }
 
-void forget_body_snapshot() {
-    snapshot = BodySnapshot();
-    held_text.clear();
+void forget_body_text() {
+    history.clear();
 }
 
-void hold_body_text(const char* text) {
+void remember_body_text(const char* text) {
     try {
-        held_text += text;
+        history += text;
     } catch (const std::bad_alloc&) {
-        held_text.clear(); // older text goes first
+        history.clear(); // older text goes first
         return;
     }
-    if (held_text.size() > held_limit) {
-        size_t cut = held_text.find('\n', held_text.size() - held_limit);
-        held_text.erase(0, cut == std::string::npos ? held_text.size() - held_limit : cut + 1);
+    if (history.size() > history_limit) {
+        // Half at a time, so that long runs of messages do not move the text for each one.
+        size_t cut = history.find('\n', history.size() - history_limit / 2);
+        history.erase(0, cut == std::string::npos ? history.size() - history_limit / 2 : cut + 1);
     }
 }
 
 void layout_panes() {
-    take_snapshot();
     delete_panes();
     ++generation;
     too_small = LINES < min_screen_rows || COLS < min_screen_cols;
@@ -163,11 +134,7 @@ void layout_panes() {
     keypad(wbody, TRUE);
     scrollok(wbody, TRUE);
 
-    restore_snapshot();
-    if (!held_text.empty()) {
-        waddstr(wbody, held_text.c_str());
-        held_text.clear();
-    }
+    replay_history();
     wrefresh(wbody);
     pane_texts texts = last_pane_texts();
     if (!texts.title.empty()) titlemsg(texts.title.c_str());
@@ -187,8 +154,10 @@ bool handle_resize() {
     if (!resized) return false;
     resized = 0;
     if (!incurses) return false;
-    take_snapshot();
     delete_panes();
+    // A pull-down or form placed for the old size is no longer drawn; its owner places it
+    // again for the new one.
+    set_overlay(nullptr);
     struct winsize size;
     if (terminal_size(size)) resize_term(size.ws_row, size.ws_col);
     clearok(curscr, TRUE);

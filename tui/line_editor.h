@@ -1,5 +1,6 @@
-// The key handling of the one-line editor, without curses: the text, the cursor, insert mode
-// and replace-on-type. weditstr feeds it keys and draws what it holds.
+// The key handling of the one-line editor, without curses: the text, the cursor (a byte offset
+// at the start of a character), insert mode and replace-on-type. weditstr feeds it keys and
+// draws what it holds.
 #pragma once
 
 #include <string>
@@ -28,10 +29,14 @@ class LineEditor {
         cancelled,    // Esc: the text is back to what it was at the start
     };
 
-    // Starts editing `text` (cut to the field) in a field `field` columns wide, which holds at
-    // most field - 1 characters. `erase` and `kill` are the terminal's erase and line-kill
-    // characters (-1 when the terminal has none).
-    LineEditor(const std::string& text, int field, int erase, int kill);
+    // Starts editing `text` in a field `field` columns wide. `erase` and `kill` are the
+    // terminal's erase and line-kill characters (-1 when the terminal has none). The text holds
+    // at most `capacity` bytes (below 0: field - 1, what the field shows without scrolling); a
+    // longer start is cut. With `utf8`, keys above 127 are the bytes of UTF-8 characters: a
+    // character is typed when all its bytes have come, and the cursor moves and erases by
+    // whole characters.
+    LineEditor(const std::string& text, int field, int erase, int kill, int capacity = -1,
+               bool utf8 = false);
 
     Outcome handle(int key);
 
@@ -40,18 +45,25 @@ class LineEditor {
     bool insert_mode() const { return insert_; }
     bool replace_on_type() const { return replace_on_type_; }
     int field() const { return field_; }
-    int capacity() const { return field_ - 1; }
+    int capacity() const { return capacity_; }
+    bool utf8() const { return utf8_; }
 
   private:
+    void take_byte(int key);
     void erase_before_cursor();
     void erase_word();
-    void type(char c);
+    void type(const std::string& character);
+    int previous(int offset) const;
+    int next(int offset) const;
 
     std::string text_;
     std::string original_;
     int field_;
     int erase_;
     int kill_;
+    int capacity_;
+    bool utf8_;
+    std::string partial_; // the bytes of a UTF-8 character still coming
     int cursor_ = 0;
     bool insert_ = false;
     bool replace_on_type_ = true;

@@ -84,7 +84,7 @@ void curses_error(const char* text) {
 } // namespace
 
 void clsbody() {
-    forget_body_snapshot();
+    forget_body_text();
     if (!wbody) return;
     werase(wbody);
     wmove(wbody, 0, 0);
@@ -130,8 +130,9 @@ void cleanup() {
 
 namespace {
 
-const ui_backend curses_backend = {curses_body, curses_status,      curses_error,   curses_title,
-                                   curses_form, curses_cancel_poll, curses_progress};
+const ui_backend curses_backend = {curses_body,     curses_status,   curses_error,
+                                   curses_title,    curses_form,     curses_cancel_poll,
+                                   curses_progress, curses_long_form};
 const ui_backend* previous_backend = nullptr;
 
 } // namespace

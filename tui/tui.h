@@ -108,7 +108,8 @@ char wordchar();
 void repainteditbox(WINDOW* win, int x, const char* text);
 // Edits `line` in place in a field `field` columns wide at the window's cursor; returns the
 // key that ended the edit (10, KEY_UP, KEY_DOWN or 27, after which the text is as it was), or
-// -1 at once when field > 255, line is null or its text is longer than field - 1.
+// -1 at once when field > 255, line is null or its text is longer than field - 1 bytes. Text
+// is taken and shown in the locale's encoding (UTF-8 by characters).
 int weditstr(WINDOW* win, char* line, int field);
 // A bordered form window of rows x cols at the window's cursor (null when it does not fit);
 // the caller deletes it.

@@ -1,5 +1,6 @@
 #include "tui/ui.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <vector>
@@ -81,6 +82,20 @@ char* getfname(const char* prompt, char* buffer, int field) {
     const char* labels[] = {prompt, nullptr};
     char* values[] = {buffer};
     return getstrings(labels, values, field) == 27 ? nullptr : buffer;
+}
+
+bool getlongtext(const char* prompt, std::string& text, int field, int capacity) {
+    if (capacity < 0) capacity = 0;
+    std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
+    text.copy(buffer.data(), std::min(text.size(), static_cast<size_t>(capacity)));
+    const char* labels[] = {prompt, nullptr};
+    char* values[] = {buffer.data()};
+    const int result = backend && backend->long_form
+                           ? backend->long_form(labels, values, field, capacity)
+                           : getstrings(labels, values, field);
+    if (result == 27) return false;
+    text = buffer.data();
+    return true;
 }
 
 bool user_cancelled() {

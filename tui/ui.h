@@ -15,12 +15,16 @@ void errormsg(const char* text);
 void titlemsg(const char* text);
 
 // Runs a form of labelled fields (labels end with a null pointer), editing each caller's
-// buffer in place in a field `field` columns wide (at most field - 1 characters); returns 27
+// buffer in place in a field `field` columns wide (at most field - 1 bytes); returns 27
 // when the user left with Esc, otherwise the key that ended the last field. Without a screen
 // and without a scripted back end it returns 27: there is nobody to ask.
 int getstrings(const char* const* labels, char** values, int field);
 // One-field form; returns `buffer`, or null when the user pressed Esc.
 char* getfname(const char* prompt, char* buffer, int field);
+// One-field form for a text that may be longer than its field (a code typed by hand): the
+// field, `field` columns wide, scrolls sideways and the text keeps at most `capacity` bytes.
+// False when the user pressed Esc; the text is then as it was.
+bool getlongtext(const char* prompt, std::string& text, int field, int capacity);
 
 // True when the user asked to stop a long computation (Esc); never blocks.
 bool user_cancelled();
@@ -37,6 +41,8 @@ struct ui_backend {
     int (*form)(const char* const* labels, char** values, int field);
     bool (*cancel)();
     void (*progress)(const char* what, int percent);
+    // A form whose texts hold up to `capacity` bytes; without it, getlongtext uses `form`.
+    int (*long_form)(const char* const* labels, char** values, int field, int capacity);
 };
 // Installs a back end (null: headless). Returns the previous one.
 const ui_backend* set_ui_backend(const ui_backend* backend);

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <thread>
 
 #include <vterm.h>
 
@@ -23,6 +24,10 @@ namespace e2e {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The program waits 100 ms (its ESCDELAY) for the rest of a sequence that starts with Esc; a
+// key sent later than that after the Esc was read is a key of its own.
+constexpr auto escape_gap = std::chrono::milliseconds(150);
 
 std::string utf8(uint32_t c) {
     static const unsigned char lead[] = {0, 0xC0, 0xE0, 0xF0};
@@ -82,6 +87,8 @@ struct SessionCallbacks {
     // Answers of the emulated terminal (cursor reports, key presses) go to the program.
     static void output(const char* bytes, size_t length, void* user) {
         auto* s = static_cast<Session*>(user);
+        s->let_escape_stand_alone();
+        const bool lone_escape = length == 1 && bytes[0] == '\x1b';
         while (length > 0 && s->master_ >= 0) {
             ssize_t n = write(s->master_, bytes, length);
             if (n < 0 && errno == EINTR) continue;
@@ -89,6 +96,7 @@ struct SessionCallbacks {
             bytes += n;
             length -= static_cast<size_t>(n);
         }
+        if (lone_escape) s->escape_read_ = s->when_input_read();
     }
 };
 
@@ -159,6 +167,24 @@ Session::~Session() {
     if (slave_ >= 0) close(slave_);
     if (master_ >= 0) close(master_);
     if (vt_) vterm_free(vt_);
+}
+
+std::chrono::steady_clock::time_point Session::when_input_read() {
+    // Bytes written now are read by the program once the pty's input queue is empty.
+    auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeout_ms);
+    int queued = 0;
+    while (slave_ >= 0 && !exited_ && Clock::now() < deadline &&
+           ioctl(slave_, FIONREAD, &queued) == 0 && queued > 0) {
+        read_some(1); // the program may have to write before it reads
+        reap(false);
+    }
+    return Clock::now();
+}
+
+void Session::let_escape_stand_alone() {
+    if (!escape_read_) return;
+    std::this_thread::sleep_until(*escape_read_ + escape_gap);
+    escape_read_.reset();
 }
 
 void Session::send_bytes(const std::string& bytes) {

@@ -17,7 +17,9 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,7 +66,8 @@ class Session {
     // Sends a key by name: "Up", "Down", "Left", "Right", "Enter", "Esc", "Tab", "Insert",
     // "Delete", "Home", "End", "PageUp", "PageDown", "Backspace" (the key), "Space",
     // "F1".."F12", "C-a".."C-z", "Erase" and "Kill" (the pty's erase and line-kill
-    // characters), or a single character. An unknown name fails the test.
+    // characters), or a single character. An unknown name fails the test. A lone Esc, pressed
+    // or typed, reaches the program as a key of its own: what follows waits until it is taken.
     void press(const std::string& key, int times = 1);
     // Sends text as typed characters (raw bytes).
     void type(const std::string& text) { send_bytes(text); }
@@ -115,6 +118,11 @@ class Session {
     bool read_some(int wait_ms);
     void feed(const char* bytes, size_t length);
     void reap(bool block);
+    // Waits (within the timeout) until the program has read everything sent; returns when.
+    std::chrono::steady_clock::time_point when_input_read();
+    // After an Esc, holds the next bytes back until the program has taken the Esc alone, so
+    // that an Esc followed by a key is never read as an Alt chord or a key's sequence.
+    void let_escape_stand_alone();
     std::string dump() const;
 
     Options options_;
@@ -136,6 +144,7 @@ class Session {
     // the harness expands repeats into plain characters before the emulator sees them.
     std::string escape_;    // an escape sequence still being received
     int last_graphic_ = -1; // the last printable byte, which REP repeats
+    std::optional<std::chrono::steady_clock::time_point> escape_read_; // of a lone Esc sent
 };
 
 } // namespace e2e

@@ -89,8 +89,8 @@ void draw_disk(int kind) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    static const ui_backend backend = {collect,     collect, collect, collect,
-                                       answer_form, nullptr, nullptr};
+    static const ui_backend backend = {collect, collect, collect, collect,
+                                       answer_form, nullptr, nullptr, nullptr};
     set_ui_backend(&backend);
     input.assign(reinterpret_cast<const char*>(data), size);
     // The first byte: bit 0 the decimal-comma locale, bit 1 Esc, bits 2 to 6 what is drawn,
