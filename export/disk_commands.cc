@@ -34,8 +34,7 @@ void gerber_command(int placement) {
     }
     const char* prompt = placement == 0 ? "Ouput File (GRB):" : "Ouput Gerber File (GRB):";
     if (!getfname(prompt, gerb_name, name_field)) return;
-    if (placement != 0 && !getfname("Ouput Excellon File (DRL):", drill_name, name_field))
-        return;
+    if (placement != 0 && !getfname("Ouput Excellon File (DRL):", drill_name, name_field)) return;
     try {
         report(export_gerber(global_stgc, geometry, gerb_name,
                              placement == 0 ? nullptr : drill_name, placement));
@@ -85,7 +84,15 @@ void sub_SVG() {
     }
 }
 
-void do_Gerb_0() { gerber_command(0); }
-void do_Gerb_1() { gerber_command(1); }
-void do_Gerb_2() { gerber_command(2); }
-void do_Gerb_3() { gerber_command(3); }
+void do_Gerb_0() {
+    gerber_command(0);
+}
+void do_Gerb_1() {
+    gerber_command(1);
+}
+void do_Gerb_2() {
+    gerber_command(2);
+}
+void do_Gerb_3() {
+    gerber_command(3);
+}

@@ -186,17 +186,6 @@ disk_status format_dxf(const int* runs, const float* dims, std::string& out) {
 }
 
 disk_result export_dxf(const int* runs, const float* dims, const char* path) {
-    disk_result result;
-    std::string text;
-    try {
-        result.status = format_dxf(runs, dims, text);
-    } catch (const std::bad_alloc&) {
-        result.status = disk_status::no_memory;
-    } catch (const std::length_error&) {
-        result.status = disk_status::no_memory;
-    }
-    if (result.status != disk_status::ok) return result;
-    result.file = write_output_file(path, text);
-    if (!result.file.ok) result.status = disk_status::write_failed;
-    return result;
+    return write_disk_file(
+        path, 1, [&](std::string& text, progress&) { return format_dxf(runs, dims, text); });
 }

@@ -10,8 +10,12 @@
 #include "code/track.h"
 #include "export/disk_text.h"
 
-bool centre_hole_in_gerber(int placement) { return placement == 0 || placement == 1; }
-bool mount_holes_in_gerber(int placement) { return placement == 0 || placement == 2; }
+bool centre_hole_in_gerber(int placement) {
+    return placement == 0 || placement == 1;
+}
+bool mount_holes_in_gerber(int placement) {
+    return placement == 0 || placement == 2;
+}
 
 int digit_count(float outer_diameter) {
     int digits = 1;
@@ -29,8 +33,12 @@ namespace {
 constexpr float gerber_units = 10000.0f; // per millimetre
 
 // Points at angle a and radius r lie at (r sin a, r cos a), in single precision.
-int gerber_x(float angle, float radius) { return disk::round(sinf(angle) * radius); }
-int gerber_y(float angle, float radius) { return disk::round(cosf(angle) * radius); }
+int gerber_x(float angle, float radius) {
+    return disk::round(sinf(angle) * radius);
+}
+int gerber_y(float angle, float radius) {
+    return disk::round(cosf(angle) * radius);
+}
 
 // False when a run's arc would begin and end at one point: in multi-quadrant mode (G75) a
 // reader draws such an arc as a full circle. A single run is the full circle it should be.

@@ -1,6 +1,8 @@
 #include "export/disk_model.h"
 
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #include "code/progress.h"
 #include "code/track.h"
@@ -56,6 +58,32 @@ disk_status check_disk(const int* runs, const float* dims) {
     return disk_status::ok;
 }
 
+disk_result write_disk_file(const char* path, uint64_t work,
+                            const std::function<disk_status(std::string&, progress&)>& format) {
+    disk_result result;
+    output_file file(path);
+    result.file = file.opened();
+    if (!result.file.ok) {
+        result.status = disk_status::write_failed;
+        return result;
+    }
+    std::string text;
+    try {
+        progress meter(std::string("Formatting ") + path, work);
+        result.status = format(text, meter);
+    } catch (const std::bad_alloc&) {
+        result.status = disk_status::no_memory;
+    } catch (const std::length_error&) {
+        result.status = disk_status::no_memory;
+    } catch (const work_stopped&) {
+        result.status = disk_status::stopped;
+    }
+    if (result.status != disk_status::ok) return result;
+    result.file = file.commit(text);
+    if (!result.file.ok) result.status = disk_status::write_failed;
+    return result;
+}
+
 std::string disk_result_message(const disk_result& result) {
     const std::string nothing = "; nothing written\n";
     switch (result.status) {
@@ -108,7 +136,8 @@ std::string disk_result_message(const disk_result& result) {
         return "Error: the code has no runs, so the disk has no outline" + nothing;
     case disk_status::odd_runs:
         return "Error: the code has an odd number of runs (its first and last runs are both "
-               "gaps)" + nothing;
+               "gaps)" +
+               nothing;
     case disk_status::holes_overlap:
         return "Error: the mount holes cut into the centre hole or into each other" + nothing;
     case disk_status::too_large:

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "code/output_file.h"
+#include "code/progress.h"
 
 namespace disk {
 
@@ -77,15 +79,22 @@ enum class disk_status {
 
 struct disk_result {
     disk_status status = disk_status::ok;
-    output_result file;          // the failed write, for write_failed
-    bool first_written = false;  // the Gerber file was written before the drill file failed
-    uint64_t estimate = 0;       // bytes, for svg_too_large and no_memory
+    output_result file;         // the failed write, for write_failed
+    bool first_written = false; // the Gerber file was written before the drill file failed
+    uint64_t estimate = 0;      // bytes, for svg_too_large and no_memory
 };
 
 // Checks that a run list and five dimensions describe a disk at all: positive runs, finite
 // positive dimensions, the gap circle inside the cog circle, and the centre hole and the four
 // mount holes inside the gap circle.
 disk_status check_disk(const int* runs, const float* dims);
+
+// The one way a disk file is written: opens `path` before the long work (a destination that
+// cannot be written is reported at once), lets `format` fill the text while it counts `work`
+// units on the meter, and puts the file in place. Out of memory and a stop by the user are
+// results like any other; the file is then left as it was.
+disk_result write_disk_file(const char* path, uint64_t work,
+                            const std::function<disk_status(std::string&, progress&)>& format);
 
 // The message-pane text for a result (empty for ok).
 std::string disk_result_message(const disk_result& result);

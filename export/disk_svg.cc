@@ -24,9 +24,9 @@ struct segment {
 };
 
 const segment thick_lines[] = {
-    {20, 237, 205, 237}, {20, 257, 85, 257},   {20, 262, 85, 262},   {85, 252, 205, 252},
-    {85, 277, 205, 277}, {155, 257, 205, 257}, {155, 272, 205, 272}, {27, 237, 27, 262},
-    {37, 237, 37, 292},  {60, 237, 60, 292},   {75, 237, 75, 292},   {85, 237, 85, 292},
+    {20, 237, 205, 237},  {20, 257, 85, 257},   {20, 262, 85, 262},   {85, 252, 205, 252},
+    {85, 277, 205, 277},  {155, 257, 205, 257}, {155, 272, 205, 272}, {27, 237, 27, 262},
+    {37, 237, 37, 292},   {60, 237, 60, 292},   {75, 237, 75, 292},   {85, 237, 85, 292},
     {155, 252, 155, 292}, {170, 252, 170, 272}, {187, 252, 187, 272}, {175, 272, 175, 277},
 };
 
@@ -48,7 +48,7 @@ struct caption {
 };
 
 const caption captions[] = {
-    {big_text, 87, 268, "Encoder Disk"}, {name_text, 162, 286, "Ostrel Phys.Dep."},
+    {big_text, 87, 268, "Encoder Disk"},  {name_text, 162, 286, "Ostrel Phys.Dep."},
     {caption_text, 179, 275, "Pages: 1"}, {caption_text, 157, 255, "Letter"},
     {caption_text, 172, 255, "Mass"},     {caption_text, 189, 255, "Scale"},
     {scale_text, 189, 266, nullptr},      {caption_text, 21, 260, "Ch."},
@@ -89,12 +89,14 @@ void write_title_block(std::string& out, int scale) {
     append_c(out, "  <rect x=\"%i\" y=\"%i\" width=\"%i\" height=\"%i\"\n", frame_left, frame_top,
              frame_right - frame_left, frame_bottom - frame_top);
     out += "      fill=\"white\"/>\n";
-    for (const segment& s : thick_lines) write_line(out, s);
+    for (const segment& s : thick_lines)
+        write_line(out, s);
     append_c(out, "  <path d=\"M %i,%i L %i,%i L %i,%i\"/>\n", 191, 5, 191, 75, 205, 75);
     out += "</g>\n";
 
     out += "<g stroke=\"black\" stroke-width=\"0.4\">\n";
-    for (const segment& s : thin_lines) write_line(out, s);
+    for (const segment& s : thin_lines)
+        write_line(out, s);
     out += "</g>\n";
 
     out += "<g font-family=\"Verdana\" fill=\"black\">\n";
@@ -189,27 +191,9 @@ disk_result export_svg(const int* runs, const float* dims, const char* path) {
         return result;
     }
 
-    output_file file(path);
-    result.file = file.opened();
-    if (!result.file.ok) {
-        result.status = disk_status::write_failed;
-        return result;
-    }
-    std::string text;
-    try {
-        progress meter(std::string("Formatting ") + path, static_cast<uint64_t>(count));
-        result.status = format_svg(runs, dims, text, &meter);
-    } catch (const std::bad_alloc&) {
-        result.status = disk_status::no_memory;
-    } catch (const std::length_error&) {
-        result.status = disk_status::no_memory;
-    } catch (const work_stopped&) {
-        result.status = disk_status::stopped;
-    }
-    if (result.status != disk_status::ok) return result;
-    result.file = file.commit(text);
-    if (!result.file.ok) result.status = disk_status::write_failed;
-    return result;
+    return write_disk_file(
+        path, static_cast<uint64_t>(count),
+        [&](std::string& text, progress& meter) { return format_svg(runs, dims, text, &meter); });
 }
 
 int convert_to_svg(const int* runs, const float* dims, const char* path) {
