@@ -2,7 +2,7 @@
 //
 //   bench_long_runs all [seconds]            every size of the reference table
 //   bench_long_runs n Q [seconds] [seed]     one size (seconds default: 10, 20 for 20 heads)
-//   bench_long_runs n Q min K [seconds]      any code with runs >= K
+//   bench_long_runs n Q min K [seconds] [seed]  any code with runs >= K
 //
 // Each size runs in a child process so that its peak memory is its own. Every code is checked
 // with the code test, its size and its claimed shortest run. Prints one line per size: the
@@ -105,11 +105,12 @@ int main(int argc, char** argv) {
         const int n = atoi(argv[1]), quality = atoi(argv[2]);
         if (argc >= 5 && std::string(argv[3]) == "min")
             return in_child(n, quality, atoi(argv[4]),
-                            argc > 5 ? atof(argv[5]) : default_seconds(n), 1);
+                            argc > 5 ? atof(argv[5]) : default_seconds(n),
+                            argc > 6 ? strtoull(argv[6], nullptr, 10) : 1);
         return in_child(n, quality, 0, argc > 3 ? atof(argv[3]) : default_seconds(n),
                         argc > 4 ? strtoull(argv[4], nullptr, 10) : 1);
     }
-    fprintf(stderr, "usage: %s all [seconds] | n Q [seconds] [seed] | n Q min K [seconds]\n",
+    fprintf(stderr, "usage: %s all [seconds] | n Q [seconds] [seed] | n Q min K [seconds] [seed]\n",
             argv[0]);
     return 2;
 }

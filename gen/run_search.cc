@@ -80,7 +80,7 @@ long_runs::level long_runs::search_window(int window) {
         }
         if (meter_.status() != run_meter::state::running) return level::out;
         if (exhausted) continue;
-        switch (exhaustive.run(meter_, kChunk, cycle)) {
+        switch (exhaustive.run(meter_, tables_.even_count <= 16 ? kChunk : kChunk / 8, cycle)) {
         case window_dfs::outcome::found:
             offer(runs_of_cycle(cycle, n_));
             if (result_.shortest >= window) return level::found;

@@ -28,16 +28,6 @@ bool windows_distinct(const int* bits, int from, int to, int window) {
     return true;
 }
 
-bool closure_keeps_window(const std::vector<int>& bits, int sh, int n, int window) {
-    const int length = static_cast<int>(bits.size());
-    // The last window-1 bits (or all of a short path), then the next pass's first ones.
-    const int kept = length < window - 1 ? length : window - 1;
-    std::vector<int> sequence(bits.end() - kept, bits.end());
-    for (int k = 0; k < window - 1; ++k)
-        sequence.push_back((bits[static_cast<std::size_t>(k % length)] + (k / length + 1) * sh) % n);
-    return windows_distinct(sequence.data(), kept, static_cast<int>(sequence.size()), window);
-}
-
 std::vector<int> runs_of_cycle(const window_cycle& cycle, int n) {
     const std::size_t block = cycle.words.size();
     std::vector<int> readings(block * static_cast<std::size_t>(n));

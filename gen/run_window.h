@@ -74,10 +74,20 @@ inline int flipped_bit(int a, int b) { return __builtin_ctz(static_cast<unsigned
 // values (entries before `from` count as the window's history). Values below 32.
 bool windows_distinct(const int* bits, int from, int to, int window);
 
-// Whether a path's bits b_0 .. b_{T-1} (the last one closing it), repeated with Sh added on
-// every pass, keep the window across the closure: the windows that start at T-window+1 .. T-1.
-// The earlier windows lie inside the path and are the caller's to keep.
-bool closure_keeps_window(const std::vector<int>& bits, int sh, int n, int window);
+// Whether a path's bits b_0 .. b_{T-1} (bit(k) gives b_k; the last one closes the path),
+// repeated with Sh added on every pass, keep the window across the closure: the windows that
+// start at T-window+1 .. T-1. The earlier windows lie inside the path and are the caller's.
+template <class Bits>
+bool closure_keeps_window(const Bits& bit, int length, int sh, int n, int window) {
+    // The last window-1 bits (or all of a short path), then the next passes' first ones.
+    int sequence[64];
+    const int kept = length < window - 1 ? length : window - 1;
+    int size = 0;
+    for (int k = length - kept; k < length; ++k) sequence[size++] = bit(k);
+    for (int k = 0; k < window - 1; ++k)
+        sequence[size++] = (bit(k % length) + (k / length + 1) * sh) % n;
+    return windows_distinct(sequence, kept, size, window);
+}
 
 // The run list of a cycle (first run a gap), or empty when it is not a code of n heads.
 std::vector<int> runs_of_cycle(const window_cycle& cycle, int n);

@@ -53,10 +53,9 @@ bool window_dfs::closes(int bit, int& sh) const {
     if (!tables_.locate(words_[depth_] ^ (1 << bit), &index, &rotation) || index != start_ ||
         NOD(rotation, n_) != 1)
         return false;
-    std::vector<int> bits(bits_.begin(), bits_.begin() + (length_ - 1));
-    bits.push_back(bit);
     sh = rotation;
-    return closure_keeps_window(bits, sh, n_, window_);
+    const auto bit_at = [&](int k) { return k < length_ - 1 ? bits_[k] : bit; };
+    return closure_keeps_window(bit_at, length_, sh, n_, window_);
 }
 
 window_dfs::outcome window_dfs::run(run_meter& meter, long long chunk, window_cycle& found) {

@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstdlib>
 #include "gen/window_path.h"
 
 #include <algorithm>
@@ -27,6 +29,7 @@ bool window_path::fits_end(int bit) const {
 }
 
 void window_path::push(int word) {
+    last_pivot_ = -1;
     int rotation;
     const int node = node_of(word, &rotation);
     if (!words_.empty()) bits_.push_back(flipped_bit(words_.back(), word));
@@ -37,6 +40,7 @@ void window_path::push(int word) {
 }
 
 void window_path::truncate(int length) {
+    last_pivot_ = -1;
     while (static_cast<int>(words_.size()) > length) {
         where_[nodes_.back()] = -1;
         words_.pop_back();
@@ -46,16 +50,20 @@ void window_path::truncate(int length) {
     bits_.resize(static_cast<std::size_t>(std::max(0, length - 1)));
 }
 
-// Backs off one reading and each further one with probability one half.
+// Backs off a random stretch of the end, up to twice as long after every retreat that has
+// not led to a longer path: a stuck end is often stuck because of choices made far back.
 void window_path::shorten() {
-    int length = static_cast<int>(words_.size()) - 1;
-    while (length > 0 && (random_.next() & 1)) --length;
-    truncate(length);
-    longest_ = length;
+    const int len = static_cast<int>(words_.size());
+    const int reach = std::min(len, 1 << std::min(retreats_, 24));
+    truncate(len - 1 - random_.below(reach));
+    longest_ = static_cast<int>(words_.size());
+    ++retreats_;
     stall_ = 0;
+    closing_stall_ = 0;
 }
 
 void window_path::reverse_path() {
+    last_pivot_ = -1;
     std::reverse(words_.begin(), words_.end());
     std::reverse(rotations_.begin(), rotations_.end());
     std::reverse(nodes_.begin(), nodes_.end());
@@ -64,17 +72,16 @@ void window_path::reverse_path() {
 }
 
 // A bit whose flip closes the full path into a code (Sh in *sh), or -1.
-int window_path::closing_bit(int* sh) {
+int window_path::closing_bit(int* sh) const {
     for (int bit = 0; bit < n_; ++bit) {
         int rotation = 0;
         if (!fits_end(bit) || node_of(words_.back() ^ (1 << bit), &rotation) != nodes_[0])
             continue;
         const int s = (rotation - rotations_[0] + n_) % n_;
         if (NOD(s, n_) != 1) continue;
-        bits_.push_back(bit);
-        const bool keeps = closure_keeps_window(bits_, s, n_, window_);
-        bits_.pop_back();
-        if (keeps) {
+        const int len = static_cast<int>(words_.size());
+        const auto bit_at = [&](int k) { return k < len - 1 ? bits_[k] : bit; };
+        if (closure_keeps_window(bit_at, len, s, n_, window_)) {
             *sh = s;
             return bit;
         }
@@ -114,9 +121,10 @@ bool window_path::useful_after(const pivot& p, bool closing) const {
         const int node = node_of(end ^ (1 << bit), &rotation);
         if (node < 0) continue;
         if (!closing && where_[node] < 0) return true;
-        if (closing && node == nodes_[0] &&
-            NOD((rotation - rotations_[0] + n_) % n_, n_) == 1)
-            return true;
+        if (!closing || node != nodes_[0]) continue;
+        const int sh = (rotation - rotations_[0] + n_) % n_;
+        const auto bit_at = [&](int k) { return k < len - 1 ? new_bit(p, k) : bit; };
+        if (NOD(sh, n_) == 1 && closure_keeps_window(bit_at, len, sh, n_, window_)) return true;
     }
     return false;
 }
@@ -131,17 +139,23 @@ bool window_path::rotate(bool closing) {
         const int node = node_of(words_.back() ^ (1 << bit), &rotation);
         if (node < 0 || where_[node] < 0 || where_[node] > len - 3) continue;
         const int at = where_[node];
+        // Rotating at the last pivot again would only undo the last rotation.
+        if (at == last_pivot_) continue;
         const pivot p{at, (rotation - rotations_[at] + n_) % n_, bit};
         if (!junction_keeps_window(p)) continue;
         all[all_count++] = p;
         if (useful_after(p, closing)) good[good_count++] = p;
     }
+    { static long st[5]; if (!closing) { static long r[3]; r[0]++; r[1] += all_count; r[2] += good_count > 0; if (getenv("DBG") && r[0] % 100000 == 0) fprintf(stderr, "grow rot %ld avg pivots %.2f good %ld\n", r[0], r[1]/(double)r[0], r[2]); }
+      if (closing) { st[0]++; st[1] += all_count; st[2] += good_count > 0; st[3] += all_count == 0; }
+      if (getenv("DBG") && closing && st[0] % 5000 == 0) fprintf(stderr, "closing rot %ld avg pivots %.2f good %ld none %ld\n", st[0], st[1]/(double)st[0], st[2], st[3]); }
     if (all_count == 0) return false;
     apply(good_count > 0 ? good[random_.below(good_count)] : all[random_.below(all_count)]);
     return true;
 }
 
 void window_path::apply(const pivot& p) {
+    last_pivot_ = p.at;
     const int len = static_cast<int>(words_.size());
     const int back = (n_ - p.shift) % n_;
     std::reverse(words_.begin() + p.at + 1, words_.end());
@@ -153,6 +167,18 @@ void window_path::apply(const pivot& p) {
         where_[nodes_[k]] = k;
     }
     for (int k = p.at; k < len - 1; ++k) bits_[k] = flipped_bit(words_[k], words_[k + 1]);
+}
+
+bool window_path::start_can_grow() const {
+    const int len = static_cast<int>(words_.size());
+    unsigned head = 0;
+    for (int k = 0; k < std::min(len - 1, window_ - 1); ++k) head |= 1u << bits_[k];
+    for (int bit = 0; bit < n_; ++bit) {
+        int rotation;
+        const int node = (head >> bit) & 1u ? -1 : node_of(words_[0] ^ (1 << bit), &rotation);
+        if (node >= 0 && where_[node] < 0) return true;
+    }
+    return false;
 }
 
 // Moves the end to a free necklace when it can; one step short of full, to one that closes.
@@ -175,7 +201,24 @@ bool window_path::extend() {
             truncate(len);
         }
     }
-    push(free[random_.below(count)]);
+    // Warnsdorff: the necklace with the fewest ways on is the one most likely to be lost.
+    unsigned tail = 0;
+    for (int k = std::max(0, len - window_ + 1); k <= len - 2; ++k) tail |= 1u << bits_[k];
+    int best[32], best_count = 0, best_score = 1 << 30;
+    for (int i = 0; i < count; ++i) {
+        const unsigned history = tail | 1u << flipped_bit(words_.back(), free[i]);
+        int score = 0;
+        for (int bit = 0; bit < n_; ++bit) {
+            int rotation;
+            const int node = (history >> bit) & 1u ? -1 : node_of(free[i] ^ (1 << bit), &rotation);
+            if (node >= 0 && where_[node] < 0) ++score;
+        }
+        if (score == 0) score = 1 << 20;
+        if (getenv("NOWARN")) score = 0;
+        if (score < best_score) best_count = 0, best_score = score;
+        if (score == best_score) best[best_count++] = free[i];
+    }
+    push(best[random_.below(best_count)]);
     return true;
 }
 
@@ -187,6 +230,9 @@ window_path::outcome window_path::run(run_meter& meter, long long chunk, window_
     for (;;) {
         if (!meter.spend(cost) || meter.work() >= until) return outcome::paused;
         cost = 1;
+        { static long dbg = 0; static int maxl = 0; if ((int)words_.size() > maxl) maxl = words_.size();
+          if (getenv("DBG") && ++dbg % 200000 == 0) { fprintf(stderr, "L=%d len=%zu max=%d/%d\n", window_, words_.size(), maxl, length_); maxl = 0; }
+          if (getenv("DBG2") && (int)words_.size() > length_ - 140 && dbg % 7 == 0) { fprintf(stderr, "free evens:"); for (int e = 0; e < tables_.even_count; ++e) if (where_[e] < 0) { int w = tables_.even_necklaces[e]; int deg=0; for (int b=0;b<n_;++b){int r; int nd=node_of(w^(1<<b),&r); if(nd>=0&&where_[nd]<0) ++deg;} fprintf(stderr, " %x(w%d,fd%d)", w, __builtin_popcount(w), deg);} fprintf(stderr, "\n"); } }
         if (words_.empty()) {
             push(tables_.even_necklaces[random_.below(tables_.even_count)]);
             longest_ = 1;
@@ -196,19 +242,22 @@ window_path::outcome window_path::run(run_meter& meter, long long chunk, window_
             longest_ = len;
             stall_ = 0;
         }
+        if (len > record_) {
+            record_ = len;
+            retreats_ = 0;
+        }
         if (len == length_) {
+            { static long full = 0; if (getenv("DBG") && ++full % 1000 == 0) fprintf(stderr, "full %ld\n", full); }
             int sh;
             if (closing_bit(&sh) >= 0) {
                 found.words = words_;
                 found.sh = sh;
                 truncate(0);
+                record_ = 0;
                 return outcome::found;
             }
             if (++closing_stall_ > closing_limit) {
-                truncate(len / 2 + random_.below(len / 2));
-                longest_ = static_cast<int>(words_.size());
-                stall_ = 0;
-                closing_stall_ = 0;
+                shorten();
                 continue;
             }
             if (random_.below(8) == 0) {
@@ -216,6 +265,11 @@ window_path::outcome window_path::run(run_meter& meter, long long chunk, window_
                 cost += len / 32;
             }
         } else if (extend()) {
+            continue;
+        } else if (start_can_grow()) {
+            // Growing at the other end is far cheaper than rotating this one.
+            reverse_path();
+            cost += len / 32;
             continue;
         }
         const int before = len;

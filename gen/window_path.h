@@ -37,13 +37,14 @@ class window_path {
     void truncate(int length);
     void shorten();
     void reverse_path();
-    int closing_bit(int* sh);
+    int closing_bit(int* sh) const;
     bool junction_keeps_window(const pivot& p) const;
     bool useful_after(const pivot& p, bool closing) const;
     int new_bit(const pivot& p, int k) const;
     bool rotate(bool closing);
     void apply(const pivot& p);
     bool extend();
+    bool start_can_grow() const;
 
     const stgc& tables_;
     const int n_, length_, window_;
@@ -53,4 +54,7 @@ class window_path {
     int longest_ = 0; // longest path since the last shortening
     long stall_ = 0;  // rotations since the path last grew past longest_
     long closing_stall_ = 0;
+    int last_pivot_ = -1; // where the last change was a rotation, its pivot
+    int record_ = 0;   // longest path of this attempt
+    int retreats_ = 0; // shortenings since record_ last grew
 };
