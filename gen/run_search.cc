@@ -1,6 +1,8 @@
 #include "gen/run_search.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 
 #include "code/verify.h"
@@ -40,6 +42,7 @@ class long_runs {
     int m_ = 0;
     run_meter meter_;
     stgc tables_;
+    std::unique_ptr<necklace_graph> graph_;
     run_search_result result_;
 };
 
@@ -66,33 +69,36 @@ run_search_result long_runs::two_runs() {
     return finish(result_.shortest > 0 ? status::optimal : status::none_exists);
 }
 
-// Looks for a code keeping `window`, sharing the work between the randomised search, which
-// finds codes, and the exhaustive one, which can also prove there are none.
+// Looks for a code keeping `window`, sharing the work between the randomised searches, which
+// find codes, and the exhaustive one, which can also prove there are none.
 long_runs::level long_runs::search_window(int window) {
-    window_path path(tables_, m_, window, options_.seed * 0x9e3779b97f4a7c15ull + window);
-    window_dfs exhaustive(tables_, m_, window);
+    const uint64_t seed = options_.seed * 0x9e3779b97f4a7c15ull + static_cast<uint64_t>(window);
+    window_path path(tables_, m_, window, seed);
+    window_dfs walk(tables_, *graph_, m_, window, window_dfs::mode::random, seed + 1);
+    window_dfs exhaustive(tables_, *graph_, m_, window, window_dfs::mode::exhaustive);
+    const char* engines = getenv("ENGINES") ? getenv("ENGINES") : "prx";
     bool exhausted = false;
     window_cycle cycle;
     for (;;) {
-        if (path.run(meter_, kChunk, cycle) == window_path::outcome::found) {
-            offer(runs_of_cycle(cycle, n_));
-            if (result_.shortest >= window) return level::found;
+        for (const char* e = engines; *e; ++e) {
+            bool found = false;
+            if (*e == 'p') found = path.run(meter_, kChunk, cycle) == window_path::outcome::found;
+            if (*e == 'r') found = walk.run(meter_, kChunk, cycle) == window_dfs::outcome::found;
+            if (*e == 'x' && !exhausted) {
+                const long long chunk = tables_.even_count <= 16 ? kChunk : kChunk / 8;
+                const auto got = exhaustive.run(meter_, chunk, cycle);
+                found = got == window_dfs::outcome::found;
+                if (got == window_dfs::outcome::exhausted) {
+                    if (result_.shortest < window) return level::impossible;
+                    exhausted = true;
+                }
+            }
+            if (found) {
+                offer(runs_of_cycle(cycle, n_));
+                if (result_.shortest >= window) return level::found;
+            }
+            if (meter_.status() != run_meter::state::running) return level::out;
         }
-        if (meter_.status() != run_meter::state::running) return level::out;
-        if (exhausted) continue;
-        switch (exhaustive.run(meter_, tables_.even_count <= 16 ? kChunk : kChunk / 8, cycle)) {
-        case window_dfs::outcome::found:
-            offer(runs_of_cycle(cycle, n_));
-            if (result_.shortest >= window) return level::found;
-            break;
-        case window_dfs::outcome::exhausted:
-            if (result_.shortest < window) return level::impossible;
-            exhausted = true;
-            break;
-        case window_dfs::outcome::paused:
-            break;
-        }
-        if (meter_.status() != run_meter::state::running) return level::out;
     }
 }
 
@@ -103,6 +109,7 @@ run_search_result long_runs::run() {
     if (m_ == 1) return two_runs();
     tables_.make_tables(n_);
     if (m_ > tables_.even_count) return finish(status::none_exists);
+    graph_.reset(new necklace_graph(tables_));
     // n consecutive steps flipping every bit would repeat the readings after 2n steps.
     const int bound = n_ - 1;
     const int target = options_.min_run;

@@ -1,9 +1,11 @@
 #include "gen/run_window.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "code/verify.h"
 #include "gen/code_build.h"
+#include "gen/transitions.h"
 
 run_meter::run_meter(long long effort, double seconds, std::function<bool()> should_stop)
     : effort_(effort), seconds_(seconds), should_stop_(std::move(should_stop)),
@@ -17,6 +19,22 @@ void run_meter::poll() {
     if (state_ != state::running) return;
     if (should_stop_ && should_stop_()) state_ = state::stopped;
     else if (effort_ > 0 ? work_ >= effort_ : elapsed() >= seconds_) state_ = state::spent;
+}
+
+necklace_graph::necklace_graph(const stgc& tables) {
+    const int count = tables.even_count + tables.odd_count;
+    start_.reserve(static_cast<std::size_t>(count) + 1);
+    start_.push_back(0);
+    half_edge out[32];
+    for (int x = 0; x < count; ++x) {
+        const int edges = half_edges_of(tables, x, out);
+        for (int i = 0; i < edges; ++i) {
+            const int to = out[i].to;
+            if (std::find(list_.begin() + start_.back(), list_.end(), to) == list_.end())
+                list_.push_back(to);
+        }
+        start_.push_back(static_cast<int>(list_.size()));
+    }
 }
 
 bool windows_distinct(const int* bits, int from, int to, int window) {

@@ -61,6 +61,20 @@ class run_meter {
     std::chrono::steady_clock::time_point start_;
 };
 
+// The necklace graph as lists of distinct neighbours: nodes 0..E-1 are the even necklaces,
+// E..E+O-1 the odd ones; two are neighbours when one bit flip turns one into a rotation of
+// the other.
+class necklace_graph {
+  public:
+    explicit necklace_graph(const stgc& tables);
+    int nodes() const { return static_cast<int>(start_.size()) - 1; }
+    int degree(int x) const { return start_[x + 1] - start_[x]; }
+    const int* neighbours(int x) const { return list_.data() + start_[x]; }
+
+  private:
+    std::vector<int> start_, list_;
+};
+
 // One closed walk: the readings of one pass round the cycle and its rotation Sh.
 struct window_cycle {
     std::vector<int> words;

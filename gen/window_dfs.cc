@@ -1,40 +1,92 @@
 #include "gen/window_dfs.h"
 
-window_dfs::window_dfs(const stgc& tables, int m, int window)
-    : tables_(tables), n_(tables.heads), m_(m), length_(2 * m), window_(window),
-      words_(static_cast<std::size_t>(2 * m)), nodes_(words_.size()), bits_(words_.size()),
-      next_bit_(words_.size()),
-      used_(static_cast<std::size_t>(tables.even_count + tables.odd_count), 0),
-      closer_(used_.size(), 0) {}
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+static int maxdepth_dbg = 0;
 
-// Moves to the next even necklace that can still be the smallest one of a cycle of m.
-bool window_dfs::next_start() {
-    ++start_;
-    if (start_ + m_ > tables_.even_count) return false;
+window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, int window,
+                       mode how, uint64_t seed)
+    : tables_(tables), graph_(graph), n_(tables.heads), m_(m), length_(2 * m),
+      window_(window), exhaustive_(how == mode::exhaustive), random_(seed),
+      words_(static_cast<std::size_t>(length_)), nodes_(words_.size()), bits_(words_.size()),
+      moves_(words_.size() * static_cast<std::size_t>(n_)), move_count_(words_.size()),
+      next_move_(words_.size()), dead_added_(words_.size()),
+      used_(static_cast<std::size_t>(graph.nodes()), 0), adjacent_start_(used_.size(), 0),
+      closer_(used_.size(), 0), fd_(used_.size()), seen_(used_.size(), 0u),
+      restart_budget_(4LL * length_) {
+    for (int x = 0; x < graph.nodes(); ++x) fd_[x] = graph.degree(x);
+}
+
+static int parity_of(int node, int even_count) { return node < even_count ? 0 : 1; }
+
+// How close to full length the path must be before every step checks what the end can reach.
+constexpr int kReachCheck = 256;
+
+// Takes the next start; false when exhaustive mode has tried them all.
+bool window_dfs::begin() {
+    const int evens = tables_.even_count;
+    if (exhaustive_) {
+        if (start_ + m_ > evens) return false;
+        if (start_ >= 0) {
+            // Evens below the next start stay out of every cycle from now on.
+            blocked_.push_back(start_);
+            used_[start_] = 1;
+            for (int k = 0; k < graph_.degree(start_); ++k) --fd_[graph_.neighbours(start_)[k]];
+        }
+        if (++start_ + m_ > evens) return false;
+    } else {
+        start_ = random_.below(evens);
+        restart_work_ = 0;
+    }
+    std::fill(adjacent_start_.begin(), adjacent_start_.end(), 0);
+    for (int k = 0; k < graph_.degree(start_); ++k) adjacent_start_[graph_.neighbours(start_)[k]] = 1;
+    const int available_evens = exhaustive_ ? evens - start_ : evens;
+    spare_[0] = available_evens - m_;
+    spare_[1] = tables_.odd_count - m_;
+    last_reach_ = 0;
+    jump_to_ = length_;
     push(tables_.even_necklaces[start_], start_, -1);
+    // Free necklaces next to the start have it as end and as start.
+    dead_[0] = dead_[1] = 0;
+    for (int y = 0; y < graph_.nodes(); ++y)
+        if (!used_[y] && fd_[y] + 2 * adjacent_start_[y] < 2) ++dead_[parity_of(y, evens)];
+    list_moves();
     return true;
 }
 
+void window_dfs::end_all() {
+    while (depth_ >= 0) pop();
+}
+
 void window_dfs::push(int word, int node, int bit) {
+    int added = 0;
+    if (depth_ >= 0) {
+        // The node leaves the free necklaces, and the old end's other free neighbours lose it
+        // as a way in.
+        const int end = nodes_[depth_];
+        if (fd_[node] + 1 + adjacent_start_[node] < 2) --added;
+        for (int k = 0; k < graph_.degree(end); ++k) {
+            const int y = graph_.neighbours(end)[k];
+            if (!used_[y] && y != node && fd_[y] + 1 + adjacent_start_[y] >= 2 && stranded(y))
+                ++added;
+        }
+        dead_[parity_of(node, tables_.even_count)] += added;
+    }
     ++depth_;
     words_[depth_] = word;
     nodes_[depth_] = node;
-    next_bit_[depth_] = 0;
     if (depth_ > 0) bits_[depth_ - 1] = bit;
+    dead_added_[depth_] = added;
     used_[node] = 1;
+    for (int k = 0; k < graph_.degree(node); ++k) --fd_[graph_.neighbours(node)[k]];
     if (closer_[node]) --closers_free_;
-    if (depth_ != 1) return;
-    // The second necklace fixes the direction: the last one must be a larger odd neighbour.
-    for (int u = 0; u < static_cast<int>(closer_.size()); ++u) closer_[u] = 0;
-    closers_free_ = 0;
-    const int start_word = tables_.even_necklaces[start_];
-    for (int b = 0; b < n_; ++b) {
-        int index, rotation;
-        if (!tables_.locate(start_word ^ (1 << b), &index, &rotation)) continue;
-        const int u = tables_.even_count + index;
-        if (u > node && !closer_[u]) {
-            closer_[u] = 1;
-            ++closers_free_;
+    if (depth_ == 1 && exhaustive_) {
+        std::fill(closer_.begin(), closer_.end(), 0);
+        closers_free_ = 0;
+        for (int k = 0; k < graph_.degree(start_); ++k) {
+            const int u = graph_.neighbours(start_)[k];
+            if (u > node && !used_[u]) closer_[u] = 1, ++closers_free_;
         }
     }
 }
@@ -42,51 +94,166 @@ void window_dfs::push(int word, int node, int bit) {
 void window_dfs::pop() {
     const int node = nodes_[depth_];
     used_[node] = 0;
+    for (int k = 0; k < graph_.degree(node); ++k) ++fd_[graph_.neighbours(node)[k]];
     if (closer_[node]) ++closers_free_;
+    dead_[parity_of(node, tables_.even_count)] -= dead_added_[depth_];
     --depth_;
+    last_reach_ = std::min(last_reach_, depth_);
 }
 
-// Whether flipping `bit` of the last word returns to the start's necklace with a rotation
+// Whether the free necklaces that the end can still reach (through free ones) leave out no
+// more than may be left out, counting the stranded ones as lost, and include a way back to
+// the start. Costs a walk over the free necklaces, so it runs only near the end.
+bool window_dfs::reach_enough() {
+    const int d = depth_, end = nodes_[d];
+    if (++stamp_ == 0) {
+        std::fill(seen_.begin(), seen_.end(), 0u);
+        stamp_ = 1;
+    }
+    queue_.clear();
+    for (int k = 0; k < graph_.degree(end); ++k) {
+        const int y = graph_.neighbours(end)[k];
+        if (!used_[y] && seen_[y] != stamp_) seen_[y] = stamp_, queue_.push_back(y);
+    }
+    const std::size_t next_to_end = queue_.size();
+    int reached[2] = {0, 0}, lost[2] = {0, 0};
+    for (std::size_t i = 0; i < queue_.size(); ++i) {
+        const int y = queue_[i];
+        const int parity = parity_of(y, tables_.even_count);
+        ++reached[parity];
+        if (fd_[y] + (i < next_to_end ? 1 : 0) + adjacent_start_[y] < 2) ++lost[parity];
+        for (int k = 0; k < graph_.degree(y); ++k) {
+            const int z = graph_.neighbours(y)[k];
+            if (!used_[z] && seen_[z] != stamp_) seen_[z] = stamp_, queue_.push_back(z);
+        }
+    }
+    const int on_path[2] = {d / 2 + 1, (d + 1) / 2};
+    for (int p = 0; p < 2; ++p)
+        if (spare_[p] + m_ - on_path[p] - reached[p] + lost[p] > spare_[p]) return false;
+    if (d + 2 >= length_) return true;
+    for (int k = 0; k < graph_.degree(start_); ++k) {
+        const int u = graph_.neighbours(start_)[k];
+        if (seen_[u] == stamp_ && (!exhaustive_ || d == 0 || closer_[u])) return true;
+    }
+    return false;
+}
+
+// Lists the moves from the end that keep the window and strand no more necklaces than may be
+// left out, fewest free neighbours first.
+void window_dfs::list_moves() {
+    const int d = depth_;
+    int* moves = &moves_[static_cast<std::size_t>(d) * n_];
+    move_count_[d] = 0;
+    next_move_[d] = 0;
+    const bool last = d + 1 == length_ - 1;
+    // The last necklace must lead back to the start.
+    if (d >= 1 && (exhaustive_ ? closers_free_ == 0 : fd_[start_] == 0)) return;
+    const int remaining = length_ - 1 - d;
+    if (!getenv("NOREACH") && (remaining <= kReachCheck || d - last_reach_ >= std::max(16, remaining / 16))) {
+        if (!reach_enough()) {
+            // Random mode: the damage was done since the last check; go back there at once.
+            if (!exhaustive_) jump_to_ = last_reach_;
+            return;
+        }
+        last_reach_ = d;
+    }
+    unsigned history = 0;
+    for (int k = std::max(0, d - window_ + 1); k < d; ++k) history |= 1u << bits_[k];
+    const int end = nodes_[d];
+    const int parity = (d + 1) % 2;
+    int critical[32], critical_count = 0;
+    for (int k = 0; k < graph_.degree(end); ++k) {
+        const int y = graph_.neighbours(end)[k];
+        if (!used_[y] && fd_[y] + 1 + adjacent_start_[y] >= 2 && stranded(y))
+            critical[critical_count++] = y;
+    }
+    int keys[32];
+    for (int bit = 0; bit < n_; ++bit) {
+        if ((history >> bit) & 1u) continue;
+        int index, rotation;
+        if (!tables_.locate(words_[d] ^ (1 << bit), &index, &rotation)) continue;
+        const int node = parity == 0 ? index : tables_.even_count + index;
+        if (used_[node]) continue;
+        if (last) {
+            if (!(exhaustive_ ? closer_[node] : adjacent_start_[node])) continue;
+        } else {
+            if (fd_[node] == 0) continue;
+            const bool spared = std::find(critical, critical + critical_count, node) !=
+                                critical + critical_count;
+            if (dead_[parity] + critical_count - (spared ? 1 : 0) > spare_[parity]) continue;
+            if (exhaustive_ ? closer_[node] && closers_free_ == 1
+                            : adjacent_start_[node] && fd_[start_] == 1)
+                continue;
+        }
+        keys[move_count_[d]] = fd_[node] * 64 + (exhaustive_ ? bit : random_.below(64));
+        moves[move_count_[d]++] = bit;
+    }
+    // Insertion sort by key: at most n entries.
+    for (int i = 1; i < move_count_[d]; ++i)
+        for (int j = i; j > 0 && keys[j - 1] > keys[j]; --j) {
+            std::swap(keys[j - 1], keys[j]);
+            std::swap(moves[j - 1], moves[j]);
+        }
+}
+
+// Whether flipping `bit` of the last reading returns to the start's necklace with a rotation
 // coprime with n and the window kept across the closure.
-bool window_dfs::closes(int bit, int& sh) const {
+bool window_dfs::closes(int bit, int* sh) const {
     int index, rotation;
-    if (!tables_.locate(words_[depth_] ^ (1 << bit), &index, &rotation) || index != start_ ||
-        NOD(rotation, n_) != 1)
-        return false;
-    sh = rotation;
+    static long c[4]; if (getenv("DBG") && ++c[0] % 1000 == 0) fprintf(stderr, "closes %ld adj %ld sh %ld win %ld\n", c[0], c[1], c[2], c[3]);
+    if (!tables_.locate(words_[depth_] ^ (1 << bit), &index, &rotation) || index != start_) return false;
+    ++c[1];
+    if (NOD(rotation, n_) != 1) return false;
+    ++c[2];
     const auto bit_at = [&](int k) { return k < length_ - 1 ? bits_[k] : bit; };
-    return closure_keeps_window(bit_at, length_, sh, n_, window_);
+    if (!closure_keeps_window(bit_at, length_, rotation, n_, window_)) return false;
+    *sh = rotation;
+    return true;
 }
 
 window_dfs::outcome window_dfs::run(run_meter& meter, long long chunk, window_cycle& found) {
     const long long until = meter.work() + chunk;
     for (;;) {
         if (!meter.spend(1) || meter.work() >= until) return outcome::paused;
-        if (depth_ < 0 && !next_start()) return outcome::exhausted;
-        if (next_bit_[depth_] == n_) {
+        if (depth_ < 0) {
+            if (!begin()) return outcome::exhausted;
+            continue;
+        }
+        if (!exhaustive_ && ++restart_work_ > restart_budget_) {
+            // A wrong turn near the start is never undone by backtracking: begin again, each
+            // time allowing more work.
+            if (getenv("DBG")) fprintf(stderr, "restart maxdepth %d/%d budget %lld\n", maxdepth_dbg, length_, restart_budget_);
+            maxdepth_dbg = 0;
+            end_all();
+            restart_budget_ = restart_budget_ + restart_budget_ / 4 + 4LL * length_;
+            continue;
+        }
+        if (depth_ == length_ - 1) {
+            const int first = std::max(0, depth_ - window_ + 1);
+            for (int bit = 0; bit < n_; ++bit) {
+                int sh;
+                if (std::find(&bits_[first], &bits_[depth_], bit) != &bits_[depth_] ||
+                    !closes(bit, &sh))
+                    continue;
+                found.words = words_;
+                found.sh = sh;
+                pop();
+                return outcome::found;
+            }
             pop();
             continue;
         }
-        const int bit = next_bit_[depth_]++;
-        const int first = depth_ - window_ + 1 > 0 ? depth_ - window_ + 1 : 0;
-        bool repeats = false;
-        for (int k = first; k < depth_ && !repeats; ++k) repeats = bits_[k] == bit;
-        if (repeats) continue;
-        if (depth_ == length_ - 1) {
-            int sh;
-            if (!closes(bit, sh)) continue;
-            found.words.assign(words_.begin(), words_.end());
-            found.sh = sh;
-            return outcome::found;
+        if (next_move_[depth_] == move_count_[depth_] || depth_ > jump_to_) {
+            pop();
+            continue;
         }
+        jump_to_ = length_;
+        const int bit = moves_[static_cast<std::size_t>(depth_) * n_ + next_move_[depth_]++];
         const int word = words_[depth_] ^ (1 << bit);
-        int index, rotation;
-        if (!tables_.locate(word, &index, &rotation)) continue;
-        const bool even = (depth_ + 1) % 2 == 0;
-        const int node = even ? index : tables_.even_count + index;
-        if (used_[node] || (even && index < start_)) continue;
-        if (depth_ + 1 == length_ - 1 && !closer_[node]) continue;
-        push(word, node, bit);
-        if (depth_ >= 2 && depth_ < length_ - 1 && closers_free_ == 0) pop();
+        int index = 0, rotation;
+        tables_.locate(word, &index, &rotation);
+        push(word, depth_ % 2 == 0 ? tables_.even_count + index : index, bit);
+        if (depth_ > maxdepth_dbg) maxdepth_dbg = depth_;
+        if (depth_ < length_ - 1) list_moves();
     }
 }

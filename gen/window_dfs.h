@@ -1,10 +1,18 @@
-// Exhaustive search for a code whose every `window` consecutive steps flip different bits:
-// it either finds one or proves that none exists. Symmetries are broken so that each code is
-// met once up to its rotations: the walk starts at the smallest even necklace it visits, read
-// as its representative, and of the two directions round the cycle the one whose second
-// necklace is the smaller odd one is taken.
+// Depth-first search for a code whose every `window` consecutive steps flip different bits.
+//
+// It looks ahead: a necklace that is off the path and keeps fewer than two ways into the cycle
+// (free neighbours, the end, the start) can never be visited, and only E - m even and O - m odd
+// necklaces may be left out; a move that would strand more is not made. Among the moves left
+// it tries the necklaces with the fewest free neighbours first.
+//
+// Exhaustive mode visits every code once up to its rotations, so running out proves that none
+// exists: the walk starts at the smallest even necklace it visits, read as its
+// representative, and of the two directions round the cycle it takes the one whose last
+// necklace is the larger odd one. Random mode starts anywhere, breaks ties at random and
+// restarts after a growing amount of work, which finds codes of large sizes far sooner.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "gen/necklace.h"
@@ -13,29 +21,52 @@
 class window_dfs {
   public:
     enum class outcome { found, exhausted, paused };
+    enum class mode { exhaustive, random };
 
-    // Tables built for n heads; 2 <= m <= E; window >= 2.
-    window_dfs(const stgc& tables, int m, int window);
+    // Tables built for n heads and their graph; 2 <= m <= E; window >= 2. The seed serves
+    // random mode only.
+    window_dfs(const stgc& tables, const necklace_graph& graph, int m, int window, mode how,
+               uint64_t seed = 0);
 
     // Goes on from where the last call left off for up to `chunk` units of work spent on
-    // `meter`: found (the cycle in `found`), exhausted (no code exists, nothing was missed),
-    // or paused (the chunk or the meter ran out; call again to continue).
+    // `meter`: found (the cycle in `found`; a later call goes on searching), exhausted (no
+    // code exists; exhaustive mode only), or paused (the chunk or the meter ran out).
     outcome run(run_meter& meter, long long chunk, window_cycle& found);
 
   private:
-    bool next_start();
+    bool begin();
+    void end_all();
     void push(int word, int node, int bit);
     void pop();
-    bool closes(int bit, int& sh) const;
+    void list_moves();
+    bool reach_enough();
+    bool closes(int bit, int* sh) const;
+    bool stranded(int node) const {
+        return fd_[node] + adjacent_start_[node] < 2;
+    }
 
     const stgc& tables_;
+    const necklace_graph& graph_;
     const int n_, m_, length_, window_;
-    int start_ = -1;
-    int depth_ = -1; // index of the last word on the path; -1 before a start is chosen
-    std::vector<int> words_, nodes_, bits_, next_bit_;
-    std::vector<char> used_;
-    // Odd neighbours of the start with a larger index than the second necklace: the last
-    // necklace must be one of them, so a path that has used them all is dead.
-    std::vector<char> closer_;
+    const bool exhaustive_;
+    run_random random_;
+
+    int start_ = -1;  // the start's even necklace
+    int depth_ = -1;  // index of the last reading on the path; -1 between starts
+    std::vector<int> words_, nodes_, bits_;
+    std::vector<int> moves_;            // per depth, up to n candidate bits in trial order
+    std::vector<int> move_count_, next_move_;
+    std::vector<int> dead_added_;       // per depth: necklaces stranded by its push
+    std::vector<char> used_, adjacent_start_, closer_;
+    std::vector<int> fd_;               // free neighbours of every necklace
+    int dead_[2] = {0, 0};              // stranded free necklaces, even and odd
+    int spare_[2] = {0, 0};             // how many may be left out
     int closers_free_ = 0;
+    std::vector<unsigned> seen_;        // the walk of reach_enough
+    unsigned stamp_ = 0;
+    std::vector<int> queue_;
+    int last_reach_ = 0;                // the last depth whose reach was checked and fine
+    int jump_to_ = 0;                   // random mode: back up to this depth
+    std::vector<int> blocked_;          // evens below the start (exhaustive mode)
+    long long restart_work_ = 0, restart_budget_;
 };

@@ -54,7 +54,7 @@ void window_path::truncate(int length) {
 // not led to a longer path: a stuck end is often stuck because of choices made far back.
 void window_path::shorten() {
     const int len = static_cast<int>(words_.size());
-    const int reach = std::min(len, 1 << std::min(retreats_, 24));
+    const int reach = getenv("RETREAT") ? std::min(len, atoi(getenv("RETREAT"))) : std::min(len, 1 << std::min(retreats_, 24));
     truncate(len - 1 - random_.below(reach));
     longest_ = static_cast<int>(words_.size());
     ++retreats_;
@@ -146,7 +146,7 @@ bool window_path::rotate(bool closing) {
         all[all_count++] = p;
         if (useful_after(p, closing)) good[good_count++] = p;
     }
-    { static long st[5]; if (!closing) { static long r[3]; r[0]++; r[1] += all_count; r[2] += good_count > 0; if (getenv("DBG") && r[0] % 100000 == 0) fprintf(stderr, "grow rot %ld avg pivots %.2f good %ld\n", r[0], r[1]/(double)r[0], r[2]); }
+    { static long st[5]; if (!closing) { static long r[3]; r[0]++; r[1] += all_count; r[2] += good_count > 0; if (getenv("DBG") && r[0] % 2000 == 0) fprintf(stderr, "grow rot %ld avg pivots %.2f good %ld\n", r[0], r[1]/(double)r[0], r[2]); }
       if (closing) { st[0]++; st[1] += all_count; st[2] += good_count > 0; st[3] += all_count == 0; }
       if (getenv("DBG") && closing && st[0] % 5000 == 0) fprintf(stderr, "closing rot %ld avg pivots %.2f good %ld none %ld\n", st[0], st[1]/(double)st[0], st[2], st[3]); }
     if (all_count == 0) return false;
