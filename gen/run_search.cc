@@ -1,6 +1,7 @@
 #include "gen/run_search.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
@@ -94,6 +95,7 @@ long_runs::level long_runs::search_window(int window) {
                 }
             }
             if (found) {
+                { auto rr = runs_of_cycle(cycle, n_); if (getenv("DBG")) fprintf(stderr, "engine %c found: runs %zu min %d (window %d)\n", *e, rr.size(), rr.empty() ? -1 : *std::min_element(rr.begin(), rr.end()), window); }
                 offer(runs_of_cycle(cycle, n_));
                 if (result_.shortest >= window) return level::found;
             }

@@ -13,15 +13,12 @@ window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, i
       moves_(words_.size() * static_cast<std::size_t>(n_)), move_count_(words_.size()),
       next_move_(words_.size()), dead_added_(words_.size()),
       used_(static_cast<std::size_t>(graph.nodes()), 0), adjacent_start_(used_.size(), 0),
-      closer_(used_.size(), 0), fd_(used_.size()), seen_(used_.size(), 0u),
+      closer_(used_.size(), 0), fd_(used_.size()),
       restart_budget_(4LL * length_) {
     for (int x = 0; x < graph.nodes(); ++x) fd_[x] = graph.degree(x);
 }
 
 static int parity_of(int node, int even_count) { return node < even_count ? 0 : 1; }
-
-// How close to full length the path must be before every step checks what the end can reach.
-constexpr int kReachCheck = 256;
 
 // Takes the next start; false when exhaustive mode has tried them all.
 bool window_dfs::begin() {
@@ -44,8 +41,6 @@ bool window_dfs::begin() {
     const int available_evens = exhaustive_ ? evens - start_ : evens;
     spare_[0] = available_evens - m_;
     spare_[1] = tables_.odd_count - m_;
-    last_reach_ = 0;
-    jump_to_ = length_;
     push(tables_.even_necklaces[start_], start_, -1);
     // Free necklaces next to the start have it as end and as start.
     dead_[0] = dead_[1] = 0;
@@ -98,44 +93,6 @@ void window_dfs::pop() {
     if (closer_[node]) ++closers_free_;
     dead_[parity_of(node, tables_.even_count)] -= dead_added_[depth_];
     --depth_;
-    last_reach_ = std::min(last_reach_, depth_);
-}
-
-// Whether the free necklaces that the end can still reach (through free ones) leave out no
-// more than may be left out, counting the stranded ones as lost, and include a way back to
-// the start. Costs a walk over the free necklaces, so it runs only near the end.
-bool window_dfs::reach_enough() {
-    const int d = depth_, end = nodes_[d];
-    if (++stamp_ == 0) {
-        std::fill(seen_.begin(), seen_.end(), 0u);
-        stamp_ = 1;
-    }
-    queue_.clear();
-    for (int k = 0; k < graph_.degree(end); ++k) {
-        const int y = graph_.neighbours(end)[k];
-        if (!used_[y] && seen_[y] != stamp_) seen_[y] = stamp_, queue_.push_back(y);
-    }
-    const std::size_t next_to_end = queue_.size();
-    int reached[2] = {0, 0}, lost[2] = {0, 0};
-    for (std::size_t i = 0; i < queue_.size(); ++i) {
-        const int y = queue_[i];
-        const int parity = parity_of(y, tables_.even_count);
-        ++reached[parity];
-        if (fd_[y] + (i < next_to_end ? 1 : 0) + adjacent_start_[y] < 2) ++lost[parity];
-        for (int k = 0; k < graph_.degree(y); ++k) {
-            const int z = graph_.neighbours(y)[k];
-            if (!used_[z] && seen_[z] != stamp_) seen_[z] = stamp_, queue_.push_back(z);
-        }
-    }
-    const int on_path[2] = {d / 2 + 1, (d + 1) / 2};
-    for (int p = 0; p < 2; ++p)
-        if (spare_[p] + m_ - on_path[p] - reached[p] + lost[p] > spare_[p]) return false;
-    if (d + 2 >= length_) return true;
-    for (int k = 0; k < graph_.degree(start_); ++k) {
-        const int u = graph_.neighbours(start_)[k];
-        if (seen_[u] == stamp_ && (!exhaustive_ || d == 0 || closer_[u])) return true;
-    }
-    return false;
 }
 
 // Lists the moves from the end that keep the window and strand no more necklaces than may be
@@ -148,15 +105,6 @@ void window_dfs::list_moves() {
     const bool last = d + 1 == length_ - 1;
     // The last necklace must lead back to the start.
     if (d >= 1 && (exhaustive_ ? closers_free_ == 0 : fd_[start_] == 0)) return;
-    const int remaining = length_ - 1 - d;
-    if (!getenv("NOREACH") && (remaining <= kReachCheck || d - last_reach_ >= std::max(16, remaining / 16))) {
-        if (!reach_enough()) {
-            // Random mode: the damage was done since the last check; go back there at once.
-            if (!exhaustive_) jump_to_ = last_reach_;
-            return;
-        }
-        last_reach_ = d;
-    }
     unsigned history = 0;
     for (int k = std::max(0, d - window_ + 1); k < d; ++k) history |= 1u << bits_[k];
     const int end = nodes_[d];
@@ -225,7 +173,8 @@ window_dfs::outcome window_dfs::run(run_meter& meter, long long chunk, window_cy
             if (getenv("DBG")) fprintf(stderr, "restart maxdepth %d/%d budget %lld\n", maxdepth_dbg, length_, restart_budget_);
             maxdepth_dbg = 0;
             end_all();
-            restart_budget_ = restart_budget_ + restart_budget_ / 4 + 4LL * length_;
+            { static double g = getenv("RG") ? atof(getenv("RG")) : 1.25; static double a = getenv("RA") ? atof(getenv("RA")) : 4;
+              restart_budget_ = (long long)(restart_budget_ * g + a * length_); }
             continue;
         }
         if (depth_ == length_ - 1) {
@@ -243,11 +192,10 @@ window_dfs::outcome window_dfs::run(run_meter& meter, long long chunk, window_cy
             pop();
             continue;
         }
-        if (next_move_[depth_] == move_count_[depth_] || depth_ > jump_to_) {
+        if (next_move_[depth_] == move_count_[depth_]) {
             pop();
             continue;
         }
-        jump_to_ = length_;
         const int bit = moves_[static_cast<std::size_t>(depth_) * n_ + next_move_[depth_]++];
         const int word = words_[depth_] ^ (1 << bit);
         int index = 0, rotation;

@@ -39,7 +39,6 @@ class window_dfs {
     void push(int word, int node, int bit);
     void pop();
     void list_moves();
-    bool reach_enough();
     bool closes(int bit, int* sh) const;
     bool stranded(int node) const {
         return fd_[node] + adjacent_start_[node] < 2;
@@ -62,11 +61,6 @@ class window_dfs {
     int dead_[2] = {0, 0};              // stranded free necklaces, even and odd
     int spare_[2] = {0, 0};             // how many may be left out
     int closers_free_ = 0;
-    std::vector<unsigned> seen_;        // the walk of reach_enough
-    unsigned stamp_ = 0;
-    std::vector<int> queue_;
-    int last_reach_ = 0;                // the last depth whose reach was checked and fine
-    int jump_to_ = 0;                   // random mode: back up to this depth
     std::vector<int> blocked_;          // evens below the start (exhaustive mode)
     long long restart_work_ = 0, restart_budget_;
 };

@@ -1,8 +1,16 @@
-#include <cstdio>
-#include <cstdlib>
 #include "gen/window_path.h"
 
 #include <algorithm>
+
+namespace {
+
+// Readings a stuck path backs off: at most this many, at random.
+constexpr int kRetreat = 6;
+// Work (per reading of a full path) before a fresh path is begun. Some starts lead nowhere;
+// short attempts that all get the same budget find codes far sooner than long ones.
+constexpr long long kAttempt = 100;
+
+} // namespace
 
 window_path::window_path(const stgc& tables, int m, int window, uint64_t seed)
     : tables_(tables), n_(tables.heads), length_(2 * m), window_(window), random_(seed),
@@ -50,14 +58,12 @@ void window_path::truncate(int length) {
     bits_.resize(static_cast<std::size_t>(std::max(0, length - 1)));
 }
 
-// Backs off a random stretch of the end, up to twice as long after every retreat that has
-// not led to a longer path: a stuck end is often stuck because of choices made far back.
+// Backs off a few readings: the end is stuck, but usually not because of choices made far
+// back, and what was built is worth keeping.
 void window_path::shorten() {
     const int len = static_cast<int>(words_.size());
-    const int reach = getenv("RETREAT") ? std::min(len, atoi(getenv("RETREAT"))) : std::min(len, 1 << std::min(retreats_, 24));
-    truncate(len - 1 - random_.below(reach));
+    truncate(len - 1 - random_.below(std::min(len, kRetreat)));
     longest_ = static_cast<int>(words_.size());
-    ++retreats_;
     stall_ = 0;
     closing_stall_ = 0;
 }
@@ -146,9 +152,6 @@ bool window_path::rotate(bool closing) {
         all[all_count++] = p;
         if (useful_after(p, closing)) good[good_count++] = p;
     }
-    { static long st[5]; if (!closing) { static long r[3]; r[0]++; r[1] += all_count; r[2] += good_count > 0; if (getenv("DBG") && r[0] % 2000 == 0) fprintf(stderr, "grow rot %ld avg pivots %.2f good %ld\n", r[0], r[1]/(double)r[0], r[2]); }
-      if (closing) { st[0]++; st[1] += all_count; st[2] += good_count > 0; st[3] += all_count == 0; }
-      if (getenv("DBG") && closing && st[0] % 5000 == 0) fprintf(stderr, "closing rot %ld avg pivots %.2f good %ld none %ld\n", st[0], st[1]/(double)st[0], st[2], st[3]); }
     if (all_count == 0) return false;
     apply(good_count > 0 ? good[random_.below(good_count)] : all[random_.below(all_count)]);
     return true;
@@ -214,7 +217,6 @@ bool window_path::extend() {
             if (node >= 0 && where_[node] < 0) ++score;
         }
         if (score == 0) score = 1 << 20;
-        if (getenv("NOWARN")) score = 0;
         if (score < best_score) best_count = 0, best_score = score;
         if (score == best_score) best[best_count++] = free[i];
     }
@@ -229,31 +231,25 @@ window_path::outcome window_path::run(run_meter& meter, long long chunk, window_
     long long cost = 1;
     for (;;) {
         if (!meter.spend(cost) || meter.work() >= until) return outcome::paused;
+        attempt_work_ += cost;
         cost = 1;
-        { static long dbg = 0; static int maxl = 0; if ((int)words_.size() > maxl) maxl = words_.size();
-          if (getenv("DBG") && ++dbg % 200000 == 0) { fprintf(stderr, "L=%d len=%zu max=%d/%d\n", window_, words_.size(), maxl, length_); maxl = 0; }
-          if (getenv("DBG2") && (int)words_.size() > length_ - 140 && dbg % 7 == 0) { fprintf(stderr, "free evens:"); for (int e = 0; e < tables_.even_count; ++e) if (where_[e] < 0) { int w = tables_.even_necklaces[e]; int deg=0; for (int b=0;b<n_;++b){int r; int nd=node_of(w^(1<<b),&r); if(nd>=0&&where_[nd]<0) ++deg;} fprintf(stderr, " %x(w%d,fd%d)", w, __builtin_popcount(w), deg);} fprintf(stderr, "\n"); } }
-        if (words_.empty()) {
+        if (words_.empty() || attempt_work_ > kAttempt * length_) {
+            truncate(0);
             push(tables_.even_necklaces[random_.below(tables_.even_count)]);
             longest_ = 1;
+            attempt_work_ = 0;
         }
         const int len = static_cast<int>(words_.size());
         if (len > longest_) {
             longest_ = len;
             stall_ = 0;
         }
-        if (len > record_) {
-            record_ = len;
-            retreats_ = 0;
-        }
         if (len == length_) {
-            { static long full = 0; if (getenv("DBG") && ++full % 1000 == 0) fprintf(stderr, "full %ld\n", full); }
             int sh;
             if (closing_bit(&sh) >= 0) {
                 found.words = words_;
                 found.sh = sh;
                 truncate(0);
-                record_ = 0;
                 return outcome::found;
             }
             if (++closing_stall_ > closing_limit) {
@@ -272,11 +268,17 @@ window_path::outcome window_path::run(run_meter& meter, long long chunk, window_
             cost += len / 32;
             continue;
         }
-        const int before = len;
-        if (++stall_ > stall_limit || !rotate(len == length_)) {
+        bool rotated_end = ++stall_ <= stall_limit && rotate(len == length_);
+        if (!rotated_end && stall_ <= stall_limit) {
+            // This end has no rotation; the other one may have.
+            reverse_path();
+            cost += len / 32;
+            rotated_end = rotate(len == length_);
+        }
+        if (!rotated_end) {
             shorten();
             continue;
         }
-        cost += before / 32;
+        cost += len / 32;
     }
 }

@@ -54,7 +54,6 @@ class window_path {
     int longest_ = 0; // longest path since the last shortening
     long stall_ = 0;  // rotations since the path last grew past longest_
     long closing_stall_ = 0;
-    int last_pivot_ = -1; // where the last change was a rotation, its pivot
-    int record_ = 0;   // longest path of this attempt
-    int retreats_ = 0; // shortenings since record_ last grew
+    int last_pivot_ = -1;
+    long long attempt_work_ = 0; // work since the path was last begun afresh // where the last change was a rotation, its pivot
 };
