@@ -84,9 +84,9 @@ long_runs::level long_runs::search_window(int window) {
         for (const char* e = engines; *e; ++e) {
             bool found = false;
             if (*e == 'p') found = path.run(meter_, kChunk, cycle) == window_path::outcome::found;
-            if (*e == 'r') found = walk.run(meter_, kChunk, cycle) == window_dfs::outcome::found;
+            if (*e == 'r') found = walk.run(meter_, n_ - window <= 3 ? kChunk : kChunk / 8, cycle) == window_dfs::outcome::found;
             if (*e == 'x' && !exhausted) {
-                const long long chunk = tables_.even_count <= 16 ? kChunk : kChunk / 8;
+                const long long chunk = tables_.even_count <= 30 ? kChunk : kChunk / 16;
                 const auto got = exhaustive.run(meter_, chunk, cycle);
                 found = got == window_dfs::outcome::found;
                 if (got == window_dfs::outcome::exhausted) {

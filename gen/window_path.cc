@@ -1,20 +1,23 @@
 #include "gen/window_path.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 // Readings a stuck path backs off: at most this many, at random.
 constexpr int kRetreat = 6;
-// Work (per reading of a full path) before a fresh path is begun. Some starts lead nowhere;
-// short attempts that all get the same budget find codes far sooner than long ones.
-constexpr long long kAttempt = 100;
+// Work before a fresh path is begun, times T^1.5 for a full path of T readings (a rotation
+// costs up to T). Some beginnings lead nowhere: many attempts of the same bounded size find
+// codes far sooner than a few long ones.
+constexpr double kAttempt = 3;
 
 } // namespace
 
 window_path::window_path(const stgc& tables, int m, int window, uint64_t seed)
     : tables_(tables), n_(tables.heads), length_(2 * m), window_(window), random_(seed),
-      where_(static_cast<std::size_t>(tables.even_count + tables.odd_count), -1) {
+      where_(static_cast<std::size_t>(tables.even_count + tables.odd_count), -1),
+      attempt_limit_(static_cast<long long>(kAttempt * length_ * std::sqrt(length_))) {
     words_.reserve(static_cast<std::size_t>(length_));
     rotations_.reserve(words_.capacity());
     nodes_.reserve(words_.capacity());
@@ -233,7 +236,7 @@ window_path::outcome window_path::run(run_meter& meter, long long chunk, window_
         if (!meter.spend(cost) || meter.work() >= until) return outcome::paused;
         attempt_work_ += cost;
         cost = 1;
-        if (words_.empty() || attempt_work_ > kAttempt * length_) {
+        if (words_.empty() || attempt_work_ > attempt_limit_) {
             truncate(0);
             push(tables_.even_necklaces[random_.below(tables_.even_count)]);
             longest_ = 1;
