@@ -1,8 +1,6 @@
 #include "gen/run_search.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -70,37 +68,36 @@ run_search_result long_runs::two_runs() {
     return finish(result_.shortest > 0 ? status::optimal : status::none_exists);
 }
 
-// Looks for a code keeping `window`, sharing the work between the randomised searches, which
-// find codes, and the exhaustive one, which can also prove there are none.
+// Looks for a code keeping `window`. The work goes round three searches in turn: the path
+// rotations, far the strongest on long codes; the restarting walk, strongest on short codes
+// when the window leaves few bits to choose (rotations are then rare); and the exhaustive
+// walk, the only one that can prove that there is no code, hopeless beyond small sizes.
 long_runs::level long_runs::search_window(int window) {
     const uint64_t seed = options_.seed * 0x9e3779b97f4a7c15ull + static_cast<uint64_t>(window);
     window_path path(tables_, m_, window, seed);
     window_dfs walk(tables_, *graph_, m_, window, window_dfs::mode::random, seed + 1);
     window_dfs exhaustive(tables_, *graph_, m_, window, window_dfs::mode::exhaustive);
-    const char* engines = getenv("ENGINES") ? getenv("ENGINES") : "prx";
+    const long long walk_chunk = m_ <= 1024 ? kChunk : kChunk / 8;
+    const long long exhaustive_chunk = tables_.even_count <= 30 ? kChunk : kChunk / 16;
     bool exhausted = false;
     window_cycle cycle;
+    const auto take = [&](bool found) {
+        if (found) offer(runs_of_cycle(cycle, n_));
+        return result_.shortest >= window;
+    };
     for (;;) {
-        for (const char* e = engines; *e; ++e) {
-            bool found = false;
-            if (*e == 'p') found = path.run(meter_, kChunk, cycle) == window_path::outcome::found;
-            if (*e == 'r') found = walk.run(meter_, n_ - window <= 3 ? kChunk : kChunk / 8, cycle) == window_dfs::outcome::found;
-            if (*e == 'x' && !exhausted) {
-                const long long chunk = tables_.even_count <= 30 ? kChunk : kChunk / 16;
-                const auto got = exhaustive.run(meter_, chunk, cycle);
-                found = got == window_dfs::outcome::found;
-                if (got == window_dfs::outcome::exhausted) {
-                    if (result_.shortest < window) return level::impossible;
-                    exhausted = true;
-                }
+        if (take(path.run(meter_, kChunk, cycle) == window_path::outcome::found)) return level::found;
+        if (take(walk.run(meter_, walk_chunk, cycle) == window_dfs::outcome::found))
+            return level::found;
+        if (!exhausted) {
+            const window_dfs::outcome got = exhaustive.run(meter_, exhaustive_chunk, cycle);
+            if (take(got == window_dfs::outcome::found)) return level::found;
+            if (got == window_dfs::outcome::exhausted) {
+                if (result_.shortest < window) return level::impossible;
+                exhausted = true;
             }
-            if (found) {
-                { auto rr = runs_of_cycle(cycle, n_); if (getenv("DBG")) fprintf(stderr, "engine %c found: runs %zu min %d (window %d)\n", *e, rr.size(), rr.empty() ? -1 : *std::min_element(rr.begin(), rr.end()), window); }
-                offer(runs_of_cycle(cycle, n_));
-                if (result_.shortest >= window) return level::found;
-            }
-            if (meter_.status() != run_meter::state::running) return level::out;
         }
+        if (meter_.status() != run_meter::state::running) return level::out;
     }
 }
 

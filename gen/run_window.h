@@ -18,17 +18,19 @@
 // A small deterministic generator (splitmix64): the searches never touch rand().
 class run_random {
   public:
-    explicit run_random(uint64_t seed) : state_(seed) {}
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9e3779b97f4a7c15ull);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-        return z ^ (z >> 31);
-    }
+    // Seeds are scrambled first: the state advances by a fixed step, so seeds a step apart
+    // would otherwise give the same sequence shifted by one.
+    explicit run_random(uint64_t seed) : state_(mix(seed)) {}
+    uint64_t next() { return mix(state_ += 0x9e3779b97f4a7c15ull); }
     // Uniform in 0 .. bound-1 (bound > 0); the bias is negligible for the small bounds used.
     int below(int bound) { return static_cast<int>(next() % static_cast<uint64_t>(bound)); }
 
   private:
+    static uint64_t mix(uint64_t z) {
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+        return z ^ (z >> 31);
+    }
     uint64_t state_;
 };
 

@@ -1,9 +1,15 @@
 #include "gen/window_dfs.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-static int maxdepth_dbg = 0;
+
+namespace {
+
+// Random mode: work per attempt, times the number of readings of a code.
+constexpr long long kAttempt = 30;
+
+int parity_of(int node, int even_count) { return node < even_count ? 0 : 1; }
+
+} // namespace
 
 window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, int window,
                        mode how, uint64_t seed)
@@ -13,12 +19,10 @@ window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, i
       moves_(words_.size() * static_cast<std::size_t>(n_)), move_count_(words_.size()),
       next_move_(words_.size()), dead_added_(words_.size()),
       used_(static_cast<std::size_t>(graph.nodes()), 0), adjacent_start_(used_.size(), 0),
-      closer_(used_.size(), 0), fd_(used_.size()),
-      restart_budget_(4LL * length_) {
+      closer_(used_.size(), 0), fd_(used_.size()) {
     for (int x = 0; x < graph.nodes(); ++x) fd_[x] = graph.degree(x);
 }
 
-static int parity_of(int node, int even_count) { return node < even_count ? 0 : 1; }
 
 // Takes the next start; false when exhaustive mode has tried them all.
 bool window_dfs::begin() {
@@ -148,11 +152,9 @@ void window_dfs::list_moves() {
 // coprime with n and the window kept across the closure.
 bool window_dfs::closes(int bit, int* sh) const {
     int index, rotation;
-    static long c[4]; if (getenv("DBG") && ++c[0] % 1000 == 0) fprintf(stderr, "closes %ld adj %ld sh %ld win %ld\n", c[0], c[1], c[2], c[3]);
-    if (!tables_.locate(words_[depth_] ^ (1 << bit), &index, &rotation) || index != start_) return false;
-    ++c[1];
-    if (NOD(rotation, n_) != 1) return false;
-    ++c[2];
+    if (!tables_.locate(words_[depth_] ^ (1 << bit), &index, &rotation) || index != start_ ||
+        NOD(rotation, n_) != 1)
+        return false;
     const auto bit_at = [&](int k) { return k < length_ - 1 ? bits_[k] : bit; };
     if (!closure_keeps_window(bit_at, length_, rotation, n_, window_)) return false;
     *sh = rotation;
@@ -167,14 +169,9 @@ window_dfs::outcome window_dfs::run(run_meter& meter, long long chunk, window_cy
             if (!begin()) return outcome::exhausted;
             continue;
         }
-        if (!exhaustive_ && ++restart_work_ > restart_budget_) {
-            // A wrong turn near the start is never undone by backtracking: begin again, each
-            // time allowing more work.
-            if (getenv("DBG")) fprintf(stderr, "restart maxdepth %d/%d budget %lld\n", maxdepth_dbg, length_, restart_budget_);
-            maxdepth_dbg = 0;
+        if (!exhaustive_ && ++restart_work_ > kAttempt * length_) {
+            // A wrong turn far back is never undone by backtracking in time: begin again.
             end_all();
-            { static double g = getenv("RG") ? atof(getenv("RG")) : 1.25; static double a = getenv("RA") ? atof(getenv("RA")) : 4;
-              restart_budget_ = (long long)(restart_budget_ * g + a * length_); }
             continue;
         }
         if (depth_ == length_ - 1) {
@@ -201,7 +198,6 @@ window_dfs::outcome window_dfs::run(run_meter& meter, long long chunk, window_cy
         int index = 0, rotation;
         tables_.locate(word, &index, &rotation);
         push(word, depth_ % 2 == 0 ? tables_.even_count + index : index, bit);
-        if (depth_ > maxdepth_dbg) maxdepth_dbg = depth_;
         if (depth_ < length_ - 1) list_moves();
     }
 }

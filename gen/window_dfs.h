@@ -62,5 +62,5 @@ class window_dfs {
     int spare_[2] = {0, 0};             // how many may be left out
     int closers_free_ = 0;
     std::vector<int> blocked_;          // evens below the start (exhaustive mode)
-    long long restart_work_ = 0, restart_budget_;
+    long long restart_work_ = 0;        // random mode: work in this attempt
 };
