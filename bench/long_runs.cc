@@ -1,6 +1,6 @@
 // How long a shortest run the search reaches within a time budget, size by size.
 //
-//   bench_long_runs all [seconds]            every size of the reference table
+//   bench_long_runs all [seconds] [seed]     every size of the reference table
 //   bench_long_runs n Q [seconds] [seed]     one size (seconds default: 10, 20 for 20 heads)
 //   bench_long_runs n Q min K [seconds] [seed]  any code with runs >= K
 //
@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
         int failures = 0;
         for (const size_case& c : kTable)
             failures += in_child(c.heads, c.quality, 0,
-                                 argc > 2 ? atof(argv[2]) : default_seconds(c.heads), 1);
+                                 argc > 2 ? atof(argv[2]) : default_seconds(c.heads),
+                                 argc > 3 ? strtoull(argv[3], nullptr, 10) : 1);
         return failures == 0 ? 0 : 1;
     }
     if (argc >= 3) {
@@ -110,7 +111,7 @@ int main(int argc, char** argv) {
         return in_child(n, quality, 0, argc > 3 ? atof(argv[3]) : default_seconds(n),
                         argc > 4 ? strtoull(argv[4], nullptr, 10) : 1);
     }
-    fprintf(stderr, "usage: %s all [seconds] | n Q [seconds] [seed] | n Q min K [seconds] [seed]\n",
+    fprintf(stderr, "usage: %s all [seconds] [seed] | n Q [seconds] [seed] | n Q min K [seconds] [seed]\n",
             argv[0]);
     return 2;
 }

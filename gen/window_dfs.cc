@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gen/residues.h"
+
 namespace {
 
 // Random mode: work per attempt, times the number of readings of a code.
@@ -19,7 +21,7 @@ window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, i
       moves_(words_.size() * static_cast<std::size_t>(n_)), move_count_(words_.size()),
       next_move_(words_.size()), dead_added_(words_.size()),
       used_(static_cast<std::size_t>(graph.nodes()), 0), adjacent_start_(used_.size(), 0),
-      closer_(used_.size(), 0), fd_(used_.size()) {
+      closer_(used_.size(), 0), fd_(used_.size()), closing_shifts_(words_.size()) {
     for (int x = 0; x < graph.nodes(); ++x) fd_[x] = graph.degree(x);
 }
 
@@ -76,6 +78,8 @@ void window_dfs::push(int word, int node, int bit) {
     words_[depth_] = word;
     nodes_[depth_] = node;
     if (depth_ > 0) bits_[depth_ - 1] = bit;
+    closing_shifts_[depth_] = depth_ == 0 ? unit_residues(n_)
+                                          : closing_shifts(closing_shifts_[depth_ - 1], depth_ - 1, bit);
     dead_added_[depth_] = added;
     used_[node] = 1;
     for (int k = 0; k < graph_.degree(node); ++k) --fd_[graph_.neighbours(node)[k]];
@@ -97,6 +101,14 @@ void window_dfs::pop() {
     if (closer_[node]) ++closers_free_;
     dead_[parity_of(node, tables_.even_count)] -= dead_added_[depth_];
     --depth_;
+}
+
+// The rotations Sh still open to the closure once step k flips `bit`: the steps of the next
+// pass flip b_j + Sh, and those within the window of step k must differ from it.
+uint32_t window_dfs::closing_shifts(uint32_t open, int k, int bit) const {
+    for (int j = 0; j < k && length_ + j - k < window_; ++j)
+        open &= ~(1u << residue(bit - bits_[j], n_));
+    return open;
 }
 
 // Lists the moves from the end that keep the window and strand no more necklaces than may be
@@ -125,7 +137,7 @@ void window_dfs::list_moves() {
         int index, rotation;
         if (!tables_.locate(words_[d] ^ (1 << bit), &index, &rotation)) continue;
         const int node = parity == 0 ? index : tables_.even_count + index;
-        if (used_[node]) continue;
+        if (used_[node] || closing_shifts(closing_shifts_[d], d, bit) == 0) continue;
         if (last) {
             if (!(exhaustive_ ? closer_[node] : adjacent_start_[node])) continue;
         } else {

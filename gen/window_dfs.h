@@ -40,6 +40,7 @@ class window_dfs {
     void pop();
     void list_moves();
     bool closes(int bit, int* sh) const;
+    uint32_t closing_shifts(uint32_t open, int k, int bit) const;
     bool stranded(int node) const {
         return fd_[node] + adjacent_start_[node] < 2;
     }
@@ -58,6 +59,7 @@ class window_dfs {
     std::vector<int> dead_added_;       // per depth: necklaces stranded by its push
     std::vector<char> used_, adjacent_start_, closer_;
     std::vector<int> fd_;               // free neighbours of every necklace
+    std::vector<uint32_t> closing_shifts_; // per depth: rotations Sh the closure may still have
     int dead_[2] = {0, 0};              // stranded free necklaces, even and odd
     int spare_[2] = {0, 0};             // how many may be left out
     int closers_free_ = 0;
