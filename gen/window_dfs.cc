@@ -25,7 +25,6 @@ window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, i
     for (int x = 0; x < graph.nodes(); ++x) fd_[x] = graph.degree(x);
 }
 
-
 // Takes the next start; false when exhaustive mode has tried them all.
 bool window_dfs::begin() {
     const int evens = tables_.even_count;
@@ -33,7 +32,6 @@ bool window_dfs::begin() {
         if (start_ + m_ > evens) return false;
         if (start_ >= 0) {
             // Evens below the next start stay out of every cycle from now on.
-            blocked_.push_back(start_);
             used_[start_] = 1;
             for (int k = 0; k < graph_.degree(start_); ++k) --fd_[graph_.neighbours(start_)[k]];
         }

@@ -9,7 +9,7 @@
 // exists: the walk starts at the smallest even necklace it visits, read as its
 // representative, and of the two directions round the cycle it takes the one whose last
 // necklace is the larger odd one. Random mode starts anywhere, breaks ties at random and
-// restarts after a growing amount of work, which finds codes of large sizes far sooner.
+// begins afresh after a fixed amount of work, which finds codes far sooner.
 #pragma once
 
 #include <cstdint>
@@ -63,6 +63,5 @@ class window_dfs {
     int dead_[2] = {0, 0};              // stranded free necklaces, even and odd
     int spare_[2] = {0, 0};             // how many may be left out
     int closers_free_ = 0;
-    std::vector<int> blocked_;          // evens below the start (exhaustive mode)
     long long restart_work_ = 0;        // random mode: work in this attempt
 };
