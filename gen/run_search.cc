@@ -14,7 +14,7 @@ namespace {
 
 using status = run_search_status;
 
-// Work between switches from the randomised search to the exhaustive one and back.
+// Work each search gets in its turn (the walks get a share of it, see search_window).
 constexpr long long kChunk = 1 << 16;
 
 class long_runs {

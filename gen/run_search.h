@@ -37,7 +37,8 @@ struct run_search_result {
 };
 
 // Searches codes of options.heads heads and options.quality positions as the options say;
-// every code it returns passes the code test. With effort > 0 the result depends only on the
-// options, never on the machine or the clock. Throws std::invalid_argument for heads outside
-// 3..20 and std::bad_alloc when the tables do not fit memory. Writes no messages.
+// every code it returns passes the code test. With effort > 0 the status, runs and shortest
+// run depend only on the options (and should_stop), never on the machine or the clock; only
+// the seconds reported vary. Throws std::invalid_argument for heads outside 3..20 and
+// std::bad_alloc when the tables do not fit memory. Writes no messages.
 run_search_result search_long_runs(const run_search_options& options);

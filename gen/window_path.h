@@ -1,10 +1,11 @@
 // Randomised search for a code whose every `window` consecutive steps flip different bits: a
-// path of readings through different necklaces is grown at its end and, when the end is stuck,
-// rotated (Posa): an edge from the end back to reading i turns p0..pi pi+1..pend into
+// path of readings through different necklaces is grown at either end and, when both ends are
+// stuck, rotated (Posa): an edge from the end back to reading i turns p0..pi pi+1..pend into
 // p0..pi pend..pi+1, the reversed stretch read rotated so that the edge is one bit flip. Inside
 // the stretch the flipped bits are the same ones reversed and shifted alike, so only windows
 // across the new edge need checking. A full path closes when its end flips back to the start's
-// necklace with a rotation coprime with n and the window holds across the closure.
+// necklace with a rotation coprime with n and the window holds across the closure. A path that
+// gets nowhere for long is dropped for a fresh one.
 #pragma once
 
 #include <cstdint>

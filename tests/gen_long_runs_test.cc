@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <stdexcept>
 #include <vector>
@@ -114,12 +115,20 @@ TEST(LongRuns, LargeSizesGiveCodesWithinTheirEffort) {
     }
 }
 
-TEST(LongRuns, SameSeedAndEffortGiveTheSameCode) {
-    const run_search_result a = search_long_runs(sized(10, 360, 0, 500000));
+TEST(LongRuns, SameSeedAndEffortGiveTheSameCodeAndReportEachImprovement) {
+    run_search_options options = sized(10, 360, 0, 500000);
+    std::vector<int> reported;
+    options.on_improve = [&](int shortest, double) { reported.push_back(shortest); };
+    const run_search_result a = search_long_runs(options);
     const run_search_result b = search_long_runs(sized(10, 360, 0, 500000));
     EXPECT_EQ(a.status, b.status);
     EXPECT_EQ(a.runs, b.runs);
     expect_code(a, 10, 360);
+    ASSERT_FALSE(reported.empty());
+    // Strictly better each time.
+    EXPECT_EQ(std::adjacent_find(reported.begin(), reported.end(), std::greater_equal<int>()),
+              reported.end());
+    EXPECT_EQ(reported.back(), a.shortest);
 }
 
 TEST(LongRuns, StopKeepsTheBestCodeSoFar) {
