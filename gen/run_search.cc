@@ -69,15 +69,16 @@ run_search_result long_runs::two_runs() {
 }
 
 // Looks for a code keeping `window`. The work goes round three searches in turn: the path
-// rotations, far the strongest on long codes; the restarting walk, strongest on short codes
-// when the window leaves few bits to choose (rotations are then rare); and the exhaustive
-// walk, the only one that can prove that there is no code, hopeless beyond small sizes.
+// rotations, far the strongest on long codes; the restarting walk, the strongest on short
+// codes when the window leaves few bits to choose (rotations are then rare), so it gets twice
+// the share there; and the exhaustive walk, the only one that can prove that there is no
+// code, hopeless beyond small sizes.
 long_runs::level long_runs::search_window(int window) {
     const uint64_t seed = options_.seed * 0x9e3779b97f4a7c15ull + static_cast<uint64_t>(window);
     window_path path(tables_, m_, window, seed);
     window_dfs walk(tables_, *graph_, m_, window, window_dfs::mode::random, seed + 1);
     window_dfs exhaustive(tables_, *graph_, m_, window, window_dfs::mode::exhaustive);
-    const long long walk_chunk = m_ <= 1024 ? kChunk : kChunk / 8;
+    const long long walk_chunk = m_ <= 1024 ? 2 * kChunk : kChunk / 8;
     const long long exhaustive_chunk = tables_.even_count <= 30 ? kChunk : kChunk / 16;
     bool exhausted = false;
     window_cycle cycle;
