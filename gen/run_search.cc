@@ -79,7 +79,9 @@ long_runs::level long_runs::search_window(int window) {
     window_dfs walk(tables_, *graph_, m_, window, window_dfs::mode::random, seed + 1);
     window_dfs exhaustive(tables_, *graph_, m_, window, window_dfs::mode::exhaustive);
     const long long walk_chunk = m_ <= 1024 ? 2 * kChunk : kChunk / 8;
-    const long long exhaustive_chunk = tables_.even_count <= 30 ? kChunk : kChunk / 16;
+    // Up to 8 heads a proof takes well under a second: give it most of the work.
+    const int evens = tables_.even_count;
+    const long long exhaustive_chunk = evens <= 16 ? 8 * kChunk : evens <= 30 ? kChunk : kChunk / 16;
     bool exhausted = false;
     window_cycle cycle;
     const auto take = [&](bool found) {
