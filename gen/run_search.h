@@ -26,7 +26,7 @@ enum class run_search_status {
     optimal,     // maximising: no code of this size has a longer shortest run
     none_exists, // proved: no code with runs >= min_run (or no code at all) has this size
     not_found,   // the budget ran out before a code meeting min_run (or any code) was found
-    stopped,     // should_stop said stop
+    stopped,     // should_stop said stop; runs holds the best code so far, if any
 };
 
 struct run_search_result {
