@@ -129,6 +129,7 @@ void window_dfs::list_moves() {
         if (!used_[y] && fd_[y] + 1 + adjacent_start_[y] >= 2 && stranded(y))
             critical[critical_count++] = y;
     }
+    const bool keep_closers = !exhaustive_ && spare_[1] < n_;
     int keys[32];
     for (int bit = 0; bit < n_; ++bit) {
         if ((history >> bit) & 1u) continue;
@@ -147,7 +148,10 @@ void window_dfs::list_moves() {
                             : adjacent_start_[node] && fd_[start_] == 1)
                 continue;
         }
-        keys[move_count_[d]] = fd_[node] * 64 + (exhaustive_ ? bit : random_.below(64));
+        // When hardly any necklace may be left out, the start's free neighbours are the ways
+        // to close the cycle: among equals, keep them for last.
+        const int key = fd_[node] * 2 + (keep_closers && adjacent_start_[node] ? 1 : 0);
+        keys[move_count_[d]] = key * 64 + (exhaustive_ ? bit : random_.below(64));
         moves[move_count_[d]++] = bit;
     }
     // Insertion sort by key: at most n entries.
