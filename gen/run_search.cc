@@ -81,7 +81,9 @@ long_runs::level long_runs::search_window(int window) {
     const long long walk_chunk = m_ <= 1024 ? 2 * kChunk : kChunk / 8;
     // Up to 8 heads a proof takes well under a second: give it most of the work.
     const int evens = tables_.even_count;
-    const long long exhaustive_chunk = evens <= 16 ? 8 * kChunk : evens <= 30 ? kChunk : kChunk / 16;
+    const long long exhaustive_chunk = evens <= 16   ? 8 * kChunk
+                                       : evens <= 30 ? kChunk
+                                                     : kChunk / 16;
     bool exhausted = false;
     window_cycle cycle;
     const auto take = [&](bool found) {
@@ -89,7 +91,8 @@ long_runs::level long_runs::search_window(int window) {
         return result_.shortest >= window;
     };
     for (;;) {
-        if (take(path.run(meter_, kChunk, cycle) == window_path::outcome::found)) return level::found;
+        if (take(path.run(meter_, kChunk, cycle) == window_path::outcome::found))
+            return level::found;
         if (take(walk.run(meter_, walk_chunk, cycle) == window_dfs::outcome::found))
             return level::found;
         if (!exhausted) {
@@ -121,7 +124,7 @@ run_search_result long_runs::run() {
         if (got == level::out) {
             if (meter_.status() == run_meter::state::stopped) return finish(status::stopped);
             return finish(result_.shortest >= std::max(target, 1) ? status::found
-                                                                   : status::not_found);
+                                                                  : status::not_found);
         }
         if (got == level::impossible)
             return finish(target > 0 || result_.shortest == 0 ? status::none_exists

@@ -8,13 +8,13 @@
 #include <vector>
 
 struct run_search_options {
-    int heads = 0;          // n, 3..20
-    int quality = 0;        // Q; a code exists only for multiples of 2n from 2n to 2nE
-    int min_run = 0;        // > 0: find any code whose runs are all >= min_run, then stop;
-                            // 0: maximise the shortest run
-    double seconds = 10;    // time budget when effort == 0
-    long long effort = 0;   // > 0: budget in work units instead of time (repeatable anywhere)
-    uint64_t seed = 0;      // the search's own random seed; rand() is never touched
+    int heads = 0;        // n, 3..20
+    int quality = 0;      // Q; a code exists only for multiples of 2n from 2n to 2nE
+    int min_run = 0;      // > 0: find any code whose runs are all >= min_run, then stop;
+                          // 0: maximise the shortest run
+    double seconds = 10;  // time budget when effort == 0
+    long long effort = 0; // > 0: budget in work units instead of time (repeatable anywhere)
+    uint64_t seed = 0;    // the search's own random seed; rand() is never touched
     // Called on every better code with its shortest run and the seconds since the start.
     std::function<void(int shortest, double seconds)> on_improve;
     // Polled often; true stops the search, which still returns its best code.
@@ -31,8 +31,8 @@ enum class run_search_status {
 
 struct run_search_result {
     run_search_status status = run_search_status::not_found;
-    std::vector<int> runs;     // the best code found (first run a gap), tested; empty if none
-    int shortest = 0;          // its shortest run (0 without a code)
+    std::vector<int> runs;      // the best code found (first run a gap), tested; empty if none
+    int shortest = 0;           // its shortest run (0 without a code)
     double seconds_to_best = 0; // when it was found
 };
 

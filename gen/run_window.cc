@@ -17,8 +17,10 @@ double run_meter::elapsed() const {
 
 void run_meter::poll() {
     if (state_ != state::running) return;
-    if (should_stop_ && should_stop_()) state_ = state::stopped;
-    else if (effort_ > 0 ? work_ >= effort_ : elapsed() >= seconds_) state_ = state::spent;
+    if (should_stop_ && should_stop_())
+        state_ = state::stopped;
+    else if (effort_ > 0 ? work_ >= effort_ : elapsed() >= seconds_)
+        state_ = state::spent;
 }
 
 necklace_graph::necklace_graph(const stgc& tables) {

@@ -84,7 +84,9 @@ struct window_cycle {
 };
 
 // The bit that differs between two words one flip apart.
-inline int flipped_bit(int a, int b) { return __builtin_ctz(static_cast<unsigned>(a ^ b)); }
+inline int flipped_bit(int a, int b) {
+    return __builtin_ctz(static_cast<unsigned>(a ^ b));
+}
 
 // Whether every window of `window` consecutive entries of bits[from .. to) holds different
 // values (entries before `from` count as the window's history). Values below 32.
@@ -99,7 +101,8 @@ bool closure_keeps_window(const Bits& bit, int length, int sh, int n, int window
     int sequence[64];
     const int kept = length < window - 1 ? length : window - 1;
     int size = 0;
-    for (int k = length - kept; k < length; ++k) sequence[size++] = bit(k);
+    for (int k = length - kept; k < length; ++k)
+        sequence[size++] = bit(k);
     for (int k = 0; k < window - 1; ++k)
         sequence[size++] = (bit(k % length) + (k / length + 1) * sh) % n;
     return windows_distinct(sequence, kept, size, window);

@@ -9,20 +9,23 @@ namespace {
 // Random mode: work per attempt, times the number of readings of a code.
 constexpr long long kAttempt = 30;
 
-int parity_of(int node, int even_count) { return node < even_count ? 0 : 1; }
+int parity_of(int node, int even_count) {
+    return node < even_count ? 0 : 1;
+}
 
 } // namespace
 
-window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, int window,
-                       mode how, uint64_t seed)
-    : tables_(tables), graph_(graph), n_(tables.heads), m_(m), length_(2 * m),
-      window_(window), exhaustive_(how == mode::exhaustive), random_(seed),
+window_dfs::window_dfs(const stgc& tables, const necklace_graph& graph, int m, int window, mode how,
+                       uint64_t seed)
+    : tables_(tables), graph_(graph), n_(tables.heads), m_(m), length_(2 * m), window_(window),
+      exhaustive_(how == mode::exhaustive), random_(seed),
       words_(static_cast<std::size_t>(length_)), nodes_(words_.size()), bits_(words_.size()),
       moves_(words_.size() * static_cast<std::size_t>(n_)), move_count_(words_.size()),
       next_move_(words_.size()), dead_added_(words_.size()),
       used_(static_cast<std::size_t>(graph.nodes()), 0), adjacent_start_(used_.size(), 0),
       closer_(used_.size(), 0), fd_(used_.size()), closing_shifts_(words_.size()) {
-    for (int x = 0; x < graph.nodes(); ++x) fd_[x] = graph.degree(x);
+    for (int x = 0; x < graph.nodes(); ++x)
+        fd_[x] = graph.degree(x);
 }
 
 // Takes the next start; false when exhaustive mode has tried them all.
@@ -33,7 +36,8 @@ bool window_dfs::begin() {
         if (start_ >= 0) {
             // Evens below the next start stay out of every cycle from now on.
             used_[start_] = 1;
-            for (int k = 0; k < graph_.degree(start_); ++k) --fd_[graph_.neighbours(start_)[k]];
+            for (int k = 0; k < graph_.degree(start_); ++k)
+                --fd_[graph_.neighbours(start_)[k]];
         }
         if (++start_ + m_ > evens) return false;
     } else {
@@ -41,7 +45,8 @@ bool window_dfs::begin() {
         restart_work_ = 0;
     }
     std::fill(adjacent_start_.begin(), adjacent_start_.end(), 0);
-    for (int k = 0; k < graph_.degree(start_); ++k) adjacent_start_[graph_.neighbours(start_)[k]] = 1;
+    for (int k = 0; k < graph_.degree(start_); ++k)
+        adjacent_start_[graph_.neighbours(start_)[k]] = 1;
     const int available_evens = exhaustive_ ? evens - start_ : evens;
     spare_[0] = available_evens - m_;
     spare_[1] = tables_.odd_count - m_;
@@ -55,7 +60,8 @@ bool window_dfs::begin() {
 }
 
 void window_dfs::end_all() {
-    while (depth_ >= 0) pop();
+    while (depth_ >= 0)
+        pop();
 }
 
 void window_dfs::push(int word, int node, int bit) {
@@ -76,11 +82,13 @@ void window_dfs::push(int word, int node, int bit) {
     words_[depth_] = word;
     nodes_[depth_] = node;
     if (depth_ > 0) bits_[depth_ - 1] = bit;
-    closing_shifts_[depth_] = depth_ == 0 ? unit_residues(n_)
-                                          : closing_shifts(closing_shifts_[depth_ - 1], depth_ - 1, bit);
+    closing_shifts_[depth_] = depth_ == 0
+                                  ? unit_residues(n_)
+                                  : closing_shifts(closing_shifts_[depth_ - 1], depth_ - 1, bit);
     dead_added_[depth_] = added;
     used_[node] = 1;
-    for (int k = 0; k < graph_.degree(node); ++k) --fd_[graph_.neighbours(node)[k]];
+    for (int k = 0; k < graph_.degree(node); ++k)
+        --fd_[graph_.neighbours(node)[k]];
     if (closer_[node]) --closers_free_;
     if (depth_ == 1 && exhaustive_) {
         std::fill(closer_.begin(), closer_.end(), 0);
@@ -95,7 +103,8 @@ void window_dfs::push(int word, int node, int bit) {
 void window_dfs::pop() {
     const int node = nodes_[depth_];
     used_[node] = 0;
-    for (int k = 0; k < graph_.degree(node); ++k) ++fd_[graph_.neighbours(node)[k]];
+    for (int k = 0; k < graph_.degree(node); ++k)
+        ++fd_[graph_.neighbours(node)[k]];
     if (closer_[node]) ++closers_free_;
     dead_[parity_of(node, tables_.even_count)] -= dead_added_[depth_];
     --depth_;
@@ -120,7 +129,8 @@ void window_dfs::list_moves() {
     // The last necklace must lead back to the start.
     if (d >= 1 && (exhaustive_ ? closers_free_ == 0 : fd_[start_] == 0)) return;
     unsigned history = 0;
-    for (int k = std::max(0, d - window_ + 1); k < d; ++k) history |= 1u << bits_[k];
+    for (int k = std::max(0, d - window_ + 1); k < d; ++k)
+        history |= 1u << bits_[k];
     const int end = nodes_[d];
     const int parity = (d + 1) % 2;
     int critical[32], critical_count = 0;
@@ -141,8 +151,8 @@ void window_dfs::list_moves() {
             if (!(exhaustive_ ? closer_[node] : adjacent_start_[node])) continue;
         } else {
             if (fd_[node] == 0) continue;
-            const bool spared = std::find(critical, critical + critical_count, node) !=
-                                critical + critical_count;
+            const bool spared =
+                std::find(critical, critical + critical_count, node) != critical + critical_count;
             if (dead_[parity] + critical_count - (spared ? 1 : 0) > spare_[parity]) continue;
             if (exhaustive_ ? closer_[node] && closers_free_ == 1
                             : adjacent_start_[node] && fd_[start_] == 1)

@@ -41,9 +41,7 @@ class window_dfs {
     void list_moves();
     bool closes(int bit, int* sh) const;
     uint32_t closing_shifts(uint32_t open, int k, int bit) const;
-    bool stranded(int node) const {
-        return fd_[node] + adjacent_start_[node] < 2;
-    }
+    bool stranded(int node) const { return fd_[node] + adjacent_start_[node] < 2; }
 
     const stgc& tables_;
     const necklace_graph& graph_;
@@ -51,17 +49,17 @@ class window_dfs {
     const bool exhaustive_;
     run_random random_;
 
-    int start_ = -1;  // the start's even necklace
-    int depth_ = -1;  // index of the last reading on the path; -1 between starts
+    int start_ = -1; // the start's even necklace
+    int depth_ = -1; // index of the last reading on the path; -1 between starts
     std::vector<int> words_, nodes_, bits_;
-    std::vector<int> moves_;            // per depth, up to n candidate bits in trial order
+    std::vector<int> moves_; // per depth, up to n candidate bits in trial order
     std::vector<int> move_count_, next_move_;
-    std::vector<int> dead_added_;       // per depth: necklaces stranded by its push
+    std::vector<int> dead_added_; // per depth: necklaces stranded by its push
     std::vector<char> used_, adjacent_start_, closer_;
-    std::vector<int> fd_;               // free neighbours of every necklace
+    std::vector<int> fd_;                  // free neighbours of every necklace
     std::vector<uint32_t> closing_shifts_; // per depth: rotations Sh the closure may still have
-    int dead_[2] = {0, 0};              // stranded free necklaces, even and odd
-    int spare_[2] = {0, 0};             // how many may be left out
+    int dead_[2] = {0, 0};                 // stranded free necklaces, even and odd
+    int spare_[2] = {0, 0};                // how many may be left out
     int closers_free_ = 0;
-    long long restart_work_ = 0;        // random mode: work in this attempt
+    long long restart_work_ = 0; // random mode: work in this attempt
 };

@@ -77,15 +77,15 @@ void window_path::reverse_path() {
     std::reverse(rotations_.begin(), rotations_.end());
     std::reverse(nodes_.begin(), nodes_.end());
     std::reverse(bits_.begin(), bits_.end());
-    for (int k = 0; k < static_cast<int>(nodes_.size()); ++k) where_[nodes_[k]] = k;
+    for (int k = 0; k < static_cast<int>(nodes_.size()); ++k)
+        where_[nodes_[k]] = k;
 }
 
 // A bit whose flip closes the full path into a code (Sh in *sh), or -1.
 int window_path::closing_bit(int* sh) const {
     for (int bit = 0; bit < n_; ++bit) {
         int rotation = 0;
-        if (!fits_end(bit) || node_of(words_.back() ^ (1 << bit), &rotation) != nodes_[0])
-            continue;
+        if (!fits_end(bit) || node_of(words_.back() ^ (1 << bit), &rotation) != nodes_[0]) continue;
         const int s = (rotation - rotations_[0] + n_) % n_;
         if (NOD(s, n_) != 1) continue;
         const int len = static_cast<int>(words_.size());
@@ -123,7 +123,8 @@ bool window_path::useful_after(const pivot& p, bool closing) const {
     const int len = static_cast<int>(words_.size());
     const int end = rotated(words_[p.at + 1], (n_ - p.shift) % n_, n_);
     unsigned tail = 0;
-    for (int k = std::max(0, len - window_); k <= len - 2; ++k) tail |= 1u << new_bit(p, k);
+    for (int k = std::max(0, len - window_); k <= len - 2; ++k)
+        tail |= 1u << new_bit(p, k);
     for (int bit = 0; bit < n_; ++bit) {
         if ((tail >> bit) & 1u) continue;
         int rotation;
@@ -172,13 +173,15 @@ void window_path::apply(const pivot& p) {
         rotations_[k] = (rotations_[k] + back) % n_;
         where_[nodes_[k]] = k;
     }
-    for (int k = p.at; k < len - 1; ++k) bits_[k] = flipped_bit(words_[k], words_[k + 1]);
+    for (int k = p.at; k < len - 1; ++k)
+        bits_[k] = flipped_bit(words_[k], words_[k + 1]);
 }
 
 bool window_path::start_can_grow() const {
     const int len = static_cast<int>(words_.size());
     unsigned head = 0;
-    for (int k = 0; k < std::min(len - 1, window_ - 1); ++k) head |= 1u << bits_[k];
+    for (int k = 0; k < std::min(len - 1, window_ - 1); ++k)
+        head |= 1u << bits_[k];
     for (int bit = 0; bit < n_; ++bit) {
         int rotation;
         const int node = (head >> bit) & 1u ? -1 : node_of(words_[0] ^ (1 << bit), &rotation);
@@ -209,7 +212,8 @@ bool window_path::extend() {
     }
     // Warnsdorff: the necklace with the fewest ways on is the one most likely to be lost.
     unsigned tail = 0;
-    for (int k = std::max(0, len - window_ + 1); k <= len - 2; ++k) tail |= 1u << bits_[k];
+    for (int k = std::max(0, len - window_ + 1); k <= len - 2; ++k)
+        tail |= 1u << bits_[k];
     int best[32], best_count = 0, best_score = 1 << 30;
     for (int i = 0; i < count; ++i) {
         const unsigned history = tail | 1u << flipped_bit(words_.back(), free[i]);

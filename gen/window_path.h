@@ -55,7 +55,7 @@ class window_path {
     int longest_ = 0; // longest path since the last shortening
     long stall_ = 0;  // rotations since the path last grew past longest_
     long closing_stall_ = 0;
-    int last_pivot_ = -1;         // the pivot of the last change if it was a rotation
-    long long attempt_work_ = 0;  // work since the path was last begun afresh
+    int last_pivot_ = -1;        // the pivot of the last change if it was a rotation
+    long long attempt_work_ = 0; // work since the path was last begun afresh
     const long long attempt_limit_;
 };
