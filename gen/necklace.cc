@@ -54,11 +54,23 @@ void stgc::delete_tree() {
 }
 
 void stgc::make_tree(int n) {
+    bodymsg("...Generating step 1...\n");
+    make_tables(n);
+    bodymsgf("size: %i,%i\n", even_count, odd_count);
+    const int* lists[2] = {even_necklaces, odd_necklaces};
+    const int counts[2] = {even_count, odd_count};
+    for (int l = 0; l < 2; ++l) {
+        bodymsg("<");
+        for (int i = 0; i < counts[l]; ++i) bodymsgf("%x,", lists[l][i]);
+        bodymsg(">\n");
+    }
+}
+
+void stgc::make_tables(int n) {
     delete_tree();
     even_count = 0;
     odd_count = 0;
     heads = n;
-    bodymsg("...Generating step 1...\n");
 
     std::vector<int> evens, odds;
     if (n >= 1 && n <= kMaxHeads) try {
@@ -96,15 +108,6 @@ void stgc::make_tree(int n) {
         // Whatever step ran out of memory, nothing stays held.
         delete_tree();
         throw;
-    }
-
-    bodymsgf("size: %i,%i\n", even_count, odd_count);
-    const int* lists[2] = {even_necklaces, odd_necklaces};
-    const int counts[2] = {even_count, odd_count};
-    for (int l = 0; l < 2; ++l) {
-        bodymsg("<");
-        for (int i = 0; i < counts[l]; ++i) bodymsgf("%x,", lists[l][i]);
-        bodymsg(">\n");
     }
 }
 

@@ -38,6 +38,8 @@ class stgc {
     // Builds and lists the tables for n heads, releasing any held before. For n outside
     // 1..kMaxHeads the tables stay empty (counts 0). Throws std::bad_alloc with nothing held.
     void make_tree(int n);
+    // The same tables built without a message, for searches that report in their own way.
+    void make_tables(int n);
     // Releases the tables; safe to call twice.
     void delete_tree();
 

@@ -1,0 +1,149 @@
+// The search for codes with long runs: every code it returns is a code of its size with the
+// shortest run it claims; what it calls optimal or impossible agrees with a plain search.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <numeric>
+#include <stdexcept>
+#include <vector>
+
+#include "code/verify.h"
+#include "gen/run_search.h"
+
+namespace {
+
+run_search_options sized(int n, int quality, int min_run = 0, long long effort = 50000000) {
+    run_search_options options;
+    options.heads = n;
+    options.quality = quality;
+    options.min_run = min_run;
+    options.effort = effort;
+    options.seed = 1;
+    return options;
+}
+
+void expect_code(const run_search_result& r, int n, int quality) {
+    ASSERT_FALSE(r.runs.empty());
+    EXPECT_EQ(std::accumulate(r.runs.begin(), r.runs.end(), 0), quality);
+    EXPECT_EQ(static_cast<int>(r.runs.size()) * n, quality);
+    EXPECT_EQ(*std::min_element(r.runs.begin(), r.runs.end()), r.shortest);
+    std::vector<int> list(r.runs);
+    list.push_back(0);
+    EXPECT_EQ(check_code(list.data()), code_verdict::good);
+}
+
+// Plain search, sharing nothing with the one under test: a track is read by heads r = Q/n
+// apart, so a step changes exactly one head when each class of positions mod r holds exactly
+// one change of the track. Place the changes one by one, `shortest` or more apart, one per
+// class, the first at 0 (any code can be turned so), and test each complete track.
+bool plain_code_exists(int n, int quality, int shortest) {
+    const int r = quality / n;
+    std::vector<char> taken(static_cast<std::size_t>(r), 0);
+    std::vector<int> gaps;
+    taken[0] = 1;
+    bool found = false;
+    const auto place = [&](const auto& self, int at) -> void {
+        if (found) return;
+        if (static_cast<int>(gaps.size()) == r - 1) {
+            if (quality - at < shortest) return;
+            std::vector<int> list(gaps);
+            list.push_back(quality - at);
+            list.push_back(0);
+            found = check_code(list.data()) == code_verdict::good;
+            return;
+        }
+        const int left = r - 1 - static_cast<int>(gaps.size());
+        for (int gap = shortest; at + gap + left * shortest <= quality; ++gap) {
+            const int next = (at + gap) % r;
+            if (taken[next]) continue;
+            taken[next] = 1;
+            gaps.push_back(gap);
+            self(self, at + gap);
+            gaps.pop_back();
+            taken[next] = 0;
+        }
+    };
+    place(place, 0);
+    return found;
+}
+
+} // namespace
+
+TEST(LongRuns, SmallSizesAreProvedOptimalAsAPlainSearchAgrees) {
+    const int sizes[][2] = {{3, 6}, {5, 10}, {6, 12}, {5, 20}, {5, 30}, {6, 48}, {7, 126}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size[1]);
+        const run_search_result r = search_long_runs(sized(size[0], size[1]));
+        EXPECT_EQ(r.status, run_search_status::optimal);
+        expect_code(r, size[0], size[1]);
+        EXPECT_TRUE(plain_code_exists(size[0], size[1], r.shortest));
+        EXPECT_FALSE(plain_code_exists(size[0], size[1], r.shortest + 1));
+    }
+}
+
+TEST(LongRuns, MinRunFindsACodeOrProvesThereIsNone) {
+    run_search_result r = search_long_runs(sized(6, 48, 4));
+    EXPECT_EQ(r.status, run_search_status::found);
+    expect_code(r, 6, 48);
+    EXPECT_GE(r.shortest, 4);
+
+    for (int k : {5, 6, 40}) {
+        r = search_long_runs(sized(6, 48, k));
+        EXPECT_EQ(r.status, run_search_status::none_exists) << k;
+        EXPECT_TRUE(r.runs.empty());
+    }
+    // Sizes without any code: more cogs than even necklaces, or not a multiple of 2n.
+    EXPECT_EQ(search_long_runs(sized(5, 40)).status, run_search_status::none_exists);
+    EXPECT_EQ(search_long_runs(sized(5, 35, 2)).status, run_search_status::none_exists);
+    EXPECT_THROW(search_long_runs(sized(2, 4)), std::invalid_argument);
+
+    r = search_long_runs(sized(12, 1200, 8));
+    EXPECT_EQ(r.status, run_search_status::found);
+    expect_code(r, 12, 1200);
+    EXPECT_GE(r.shortest, 8);
+}
+
+TEST(LongRuns, LargeSizesGiveCodesWithinTheirEffort) {
+    const int sizes[][2] = {{9, 504}, {10, 960}, {16, 65024}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size[1]);
+        const run_search_result r = search_long_runs(sized(size[0], size[1], 0, 1000000));
+        EXPECT_EQ(r.status, run_search_status::found);
+        expect_code(r, size[0], size[1]);
+        EXPECT_GE(r.shortest, 5);
+    }
+}
+
+TEST(LongRuns, SameSeedAndEffortGiveTheSameCodeAndReportEachImprovement) {
+    run_search_options options = sized(10, 360, 0, 500000);
+    std::vector<int> reported;
+    options.on_improve = [&](int shortest, double) { reported.push_back(shortest); };
+    const run_search_result a = search_long_runs(options);
+    const run_search_result b = search_long_runs(sized(10, 360, 0, 500000));
+    EXPECT_EQ(a.status, b.status);
+    EXPECT_EQ(a.runs, b.runs);
+    expect_code(a, 10, 360);
+    ASSERT_FALSE(reported.empty());
+    // Strictly better each time.
+    EXPECT_EQ(std::adjacent_find(reported.begin(), reported.end(), std::greater_equal<int>()),
+              reported.end());
+    EXPECT_EQ(reported.back(), a.shortest);
+}
+
+TEST(LongRuns, StopKeepsTheBestCodeSoFar) {
+    run_search_options options = sized(9, 360);
+    options.should_stop = [] { return true; };
+    run_search_result r = search_long_runs(options);
+    EXPECT_EQ(r.status, run_search_status::stopped);
+    if (!r.runs.empty()) expect_code(r, 9, 360);
+
+    // Stop as soon as the first code is reported: that code comes back.
+    int reported = 0;
+    options.on_improve = [&](int shortest, double) { reported = shortest; };
+    options.should_stop = [&] { return reported > 0; };
+    r = search_long_runs(options);
+    EXPECT_EQ(r.status, run_search_status::stopped);
+    EXPECT_EQ(r.shortest, reported);
+    expect_code(r, 9, 360);
+}
