@@ -30,6 +30,8 @@ void messages_to_stdout();
 // a termination signal, ends the program at once, leaving no temporary file behind.
 void install_batch_signals();
 bool interrupted();
+// A job that turned a Ctrl-C into a clean ending of its own (it kept its best result).
+void forget_interrupt();
 
 // Reads and parses a code file ("-": standard input). Returns exit_done and fills `runs`, or
 // reports the failure, naming the file, and returns its exit status.

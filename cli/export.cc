@@ -84,8 +84,7 @@ int write_gerber(const int* runs) {
 }
 
 int write_asm(const int* runs) {
-    return report_table(
-        export_decoder_table(runs, opt.output.c_str(), false, usable_memory()));
+    return report_table(export_decoder_table(runs, opt.output.c_str(), false, usable_memory()));
 }
 int write_cpp(const int* runs) {
     return report_table(export_decoder_table(runs, opt.output.c_str(), true, usable_memory()));

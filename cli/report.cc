@@ -109,6 +109,10 @@ void install_batch_signals() {
         sigaction(sig, &action, nullptr);
 }
 
+void forget_interrupt() {
+    interrupts = 0;
+}
+
 bool interrupted() {
     return interrupts > 0;
 }

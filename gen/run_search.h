@@ -7,6 +7,10 @@
 #include <functional>
 #include <vector>
 
+// The work a repeatable (seeded) search does when no effort is given: about what the default
+// ten seconds allow on a two-core machine of 2026 (some 10 million units a second).
+constexpr long long default_run_effort = 100000000;
+
 struct run_search_options {
     int heads = 0;        // n, 3..20
     int quality = 0;      // Q; a code exists only for multiples of 2n from 2n to 2nE
