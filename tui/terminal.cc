@@ -44,12 +44,13 @@ bool terminal_known() {
 
 namespace {
 
-// True when no key can come any more: standard input is readable or hung up and yet holds
-// nothing (a file or /dev/null at its end, a pipe whose writer left, a terminal that hung
-// up). A terminal that is merely quiet has nothing to read.
+// True when no key can come any more: a terminal that hung up, or a file, /dev/null or pipe
+// that is readable and yet holds nothing. A terminal is judged by its hang-up alone: a Ctrl-C
+// flushes its queue between the poll and the count, which must not read as an end.
 bool input_ended() {
     struct pollfd input = {STDIN_FILENO, POLLIN, 0};
     if (poll(&input, 1, 0) <= 0) return false;
+    if (isatty(STDIN_FILENO)) return input.revents & (POLLHUP | POLLERR | POLLNVAL);
     int waiting = 0;
     return ioctl(STDIN_FILENO, FIONREAD, &waiting) != 0 || waiting == 0;
 }
