@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,8 @@ struct outcome {
 outcome run_batch(const TempDir& dir, const std::string& args, const std::string& input = "") {
     write_file(dir.file(".in"), input);
     // A German locale's decimal comma must not change what a number means.
-    const int status = run_command("cd '" + dir.path() + "' && LC_ALL=de_DE.UTF-8 " + batch + " " +
-                                   args + " <.in >.out 2>.err");
+    const int status = run_command("cd '" + dir.path() + "' && { LC_ALL=de_DE.UTF-8 " + batch +
+                                   " " + args + " <.in >.out 2>.err; }");
     return {status, read_file(dir.file(".out")), read_file(dir.file(".err"))};
 }
 
@@ -99,19 +100,49 @@ TEST(Batch, CommandsAndRefusalsMatchTheGoldenTranscript) {
         {"test missing.stgc", ""},
         {"test .", ""},
         {"", ""},
+        {"generate --heads 6 --quality 48 --longest-runs --seed 1", ""},
+        {"generate --heads 9 --quality 360 --longest-runs --seed 3 --effort 2000000", ""},
+        {"generate --heads 6 --quality 48 --min-run 4 --seed 3 -o six.stgc", ""},
+        {"test six.stgc", ""},
+        {"generate --heads 6 --quality 48 --min-run 5 -o kept.txt", ""},
+        {"generate --heads 9 --quality 360 --longest-runs --seed 3 --time 3", ""},
+        {"generate --heads 9 --quality 360 --min-run 3 --longest-runs", ""},
     };
+    const std::regex seconds("[0-9]+\\.[0-9]+ s\\b"); // the search's times vary
     std::string transcript;
     for (const auto& c : cases) {
         const auto before = snapshot(dir.path());
         const outcome o = run_batch(dir, c.args, c.input);
         transcript += "$ stgc-batch " + std::string(c.args) + "\n-- exit " +
                       std::to_string(o.status) + "\n" + o.out +
-                      (o.out.empty() || o.out.back() == '\n' ? "" : "\n") + o.err;
+                      (o.out.empty() || o.out.back() == '\n' ? "" : "\n") +
+                      std::regex_replace(o.err, seconds, "T s");
         for (const auto& [name, contents] : snapshot(dir.path()))
             if (!before.count(name) || before.at(name) != contents)
                 transcript += "-- wrote " + name + "\n" + contents + "\n";
     }
     expect_golden(transcript, "cli/transcript.txt");
+}
+
+// Ctrl-C ends a search that has no end in sight and keeps the best code it found so far.
+TEST(Batch, InterruptedSearchWritesTheBestCodeSoFar) {
+    TempDir dir;
+    std::string said;
+    const std::string search = batch + " generate -n 10 -q 960 --longest-runs --time 900";
+    EXPECT_EQ(run_command("cd '" + dir.path() + "' && { " + search + " -o best.stgc 2>err & " +
+                              "until grep -q 'shortest run' err; do sleep 0.05; done; " +
+                              "kill -INT $! && wait $!; }",
+                          &said),
+              0)
+        << said;
+    const std::string err = read_file(dir.file("err"));
+    EXPECT_NE(err.find("stopped"), std::string::npos) << err;
+    const outcome test = run_batch(dir, "test best.stgc");
+    EXPECT_EQ(test.status, 0);
+    EXPECT_NE(
+        test.out.find("Quality = 960, Number of cogs = 96\nNumber of heads = 10\nSTGC is good!"),
+        std::string::npos)
+        << test.out;
 }
 
 // One writer, two front ends: each export of the menus and of stgc-batch, byte for byte.
