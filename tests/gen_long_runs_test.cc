@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <numeric>
 #include <stdexcept>
 #include <vector>
@@ -113,37 +112,4 @@ TEST(LongRuns, LargeSizesGiveCodesWithinTheirEffort) {
         expect_code(r, size[0], size[1]);
         EXPECT_GE(r.shortest, 5);
     }
-}
-
-TEST(LongRuns, SameSeedAndEffortGiveTheSameCodeAndReportEachImprovement) {
-    run_search_options options = sized(10, 360, 0, 500000);
-    std::vector<int> reported;
-    options.on_improve = [&](int shortest, double) { reported.push_back(shortest); };
-    const run_search_result a = search_long_runs(options);
-    const run_search_result b = search_long_runs(sized(10, 360, 0, 500000));
-    EXPECT_EQ(a.status, b.status);
-    EXPECT_EQ(a.runs, b.runs);
-    expect_code(a, 10, 360);
-    ASSERT_FALSE(reported.empty());
-    // Strictly better each time.
-    EXPECT_EQ(std::adjacent_find(reported.begin(), reported.end(), std::greater_equal<int>()),
-              reported.end());
-    EXPECT_EQ(reported.back(), a.shortest);
-}
-
-TEST(LongRuns, StopKeepsTheBestCodeSoFar) {
-    run_search_options options = sized(9, 360);
-    options.should_stop = [] { return true; };
-    run_search_result r = search_long_runs(options);
-    EXPECT_EQ(r.status, run_search_status::stopped);
-    if (!r.runs.empty()) expect_code(r, 9, 360);
-
-    // Stop as soon as the first code is reported: that code comes back.
-    int reported = 0;
-    options.on_improve = [&](int shortest, double) { reported = shortest; };
-    options.should_stop = [&] { return reported > 0; };
-    r = search_long_runs(options);
-    EXPECT_EQ(r.status, run_search_status::stopped);
-    EXPECT_EQ(r.shortest, reported);
-    expect_code(r, 9, 360);
 }
