@@ -60,8 +60,8 @@ TEST_F(DiskCommand, PaneTextAndFilesOfEveryCommand) {
         {&known, do_Gerb_3, {"big.grb", "big.drl"}, 10000}, {&known, sub_SVG, {"flat.svg"}, 0},
         {&known, do_Gerb_0, {"thin.grb"}, 150}};
     // clang-format on
-    for (const char* locale : {"C", "de_DE.UTF-8"}) { // the test set-up makes the second
-        if (!setlocale(LC_ALL, locale)) GTEST_SKIP() << "no " << locale;
+    for (const char* locale : {"C", "de_DE.UTF-8"}) {
+        ASSERT_TRUE(setlocale(LC_ALL, locale)) << locale << ": scripts/deps.sh test makes it";
         testing::internal::CaptureStdout();
         std::string told, left;
         for (const auto& c : cases) {
@@ -95,7 +95,7 @@ TEST_F(DiskCommand, GeometryForm) {
     // clang-format on
     std::string echoed;
     for (const auto& c : cases) {
-        if (!setlocale(LC_ALL, c.first)) GTEST_SKIP() << "no " << c.first;
+        ASSERT_TRUE(setlocale(LC_ALL, c.first)) << c.first << ": scripts/deps.sh test makes it";
         std::copy(initial, initial + 5, geometry);
         prompts.answer(c.second);
         prompts.escape();

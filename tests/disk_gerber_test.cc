@@ -116,26 +116,29 @@ TEST(DiskFiles, WhatCannotBeMadeIsRefused) {
 
 // xmllint and rsvg-convert read the drawing, gerbv the outline alone and with each drill file,
 // without a word on standard error: the known disk, a run over half the track and an empty
-// code, at three digit counts and drawing scales.
+// code; three digit counts and drawing scales.
 TEST(DiskFiles, RealReadersTakeThem) {
-    if (run_command("command -v xmllint && command -v rsvg-convert && command -v gerbv") != 0)
-        GTEST_SKIP() << "a reader is missing (scripts/deps.sh test installs them)";
+    ASSERT_EQ(run_command("command -v xmllint && command -v rsvg-convert && command -v gerbv"), 0)
+        << "a reader is missing (scripts/deps.sh test installs them)";
     testing_support::TempDir dir;
     const std::string read = "cd '" + dir.path() + "' && xmllint --noout --nonet f.svg && " +
                              "rsvg-convert -o f.png f.svg && env -u DISPLAY gerbv -x png -o g.png";
     const std::string image = dir.file("f.svg"), board = dir.file("f.grb"),
                       holes = dir.file("f.drl");
-    for (const std::vector<int>& runs :
-         {testing_support::known_good, std::vector<int>{5, 3}, std::vector<int>{}})
-        for (const float* dims : {initial, tiny, metre})
-            for (int p = 0; p < 4; ++p) {
-                std::unique_ptr<int[]> code(make_runlist(runs));
-                ASSERT_EQ(convert_to_svg(code.get(), dims, image.c_str()), 0);
-                ASSERT_EQ(convert_to_gerber(code.get(), dims, board.c_str(), holes.c_str(), p), 0);
-                std::string said;
-                EXPECT_EQ(run_command(read + (p ? " f.grb f.drl" : " f.grb"), &said), 0) << said;
-                EXPECT_EQ(said, "") << runs.size() << " runs, " << dims[0] << " mm, " << p;
-            }
+    // Each code at the initial size, the known one at every size; every hole placement.
+    const std::vector<int> known = testing_support::known_good, half = {5, 3}, none;
+    const std::pair<const std::vector<int>*, const float*> disks[] = {
+        {&known, initial}, {&half, initial}, {&none, initial}, {&known, tiny}, {&known, metre}};
+    for (const auto& [code_runs, dims] : disks)
+        for (int p = 0; p < 4; ++p) {
+            const std::vector<int>& runs = *code_runs;
+            std::unique_ptr<int[]> code(make_runlist(runs));
+            ASSERT_EQ(convert_to_svg(code.get(), dims, image.c_str()), 0);
+            ASSERT_EQ(convert_to_gerber(code.get(), dims, board.c_str(), holes.c_str(), p), 0);
+            std::string said;
+            EXPECT_EQ(run_command(read + (p ? " f.grb f.drl" : " f.grb"), &said), 0) << said;
+            EXPECT_EQ(said, "") << runs.size() << " runs, " << dims[0] << " mm, " << p;
+        }
 }
 
 } // namespace

@@ -53,64 +53,71 @@ TEST(SolidDisk, RealReadersTakeEveryCodeAndSize) {
     const std::string check_dxf =
         in + "/usr/bin/python3 " STGC_SOURCE_DIR "/tests/disk_dxf_check.py f.dxf f.grb f.png";
     const std::string dxf = dir.file("f.dxf"), scad = dir.file("f.scad"), grb = dir.file("f.grb");
-    const float issue[5] = {60, 50, 8, 20, 3.2f}, tiny[5] = {10, 8, 2, 3.5f, 0.8f};
-    for (const std::vector<int>& runs :
-         {testing_support::known_good, std::vector<int>{5, 3}, std::vector<int>(10, 1)})
-        for (const float* dims : {testing_support::initial_geometry, issue, tiny}) {
-            SCOPED_TRACE(std::to_string(runs.size()) + " runs, " + std::to_string(dims[0]) + " mm");
-            std::unique_ptr<int[]> code(make_runlist(runs));
-            const float thickness = dims[0] / 50;
-            ASSERT_EQ(convert_to_gerber(code.get(), dims, grb.c_str(), nullptr, 0), 0);
-            ASSERT_TRUE(setlocale(LC_ALL, "de_DE.UTF-8")) << "scripts/deps.sh test makes it";
-            const disk_status drawn = export_dxf(code.get(), dims, dxf.c_str()).status;
-            const disk_status made = export_scad(code.get(), dims, thickness, scad.c_str()).status;
-            setlocale(LC_ALL, "C");
-            ASSERT_EQ(drawn, disk_status::ok);
-            ASSERT_EQ(made, disk_status::ok);
-            std::string said, rendered, report;
-            EXPECT_EQ(run_command(check_dxf, &said), 0) << said;
-            EXPECT_EQ(run_command(in + "openscad -o f.stl f.scad", &rendered), 0) << rendered;
-            EXPECT_EQ(rendered.find("WARNING"), std::string::npos) << rendered;
-            EXPECT_EQ(run_command(in + "admesh f.stl", &report), 0);
-            for (const char* zero : {"Total disconnected facets", "Degenerate facets",
-                                     "Edges fixed", "Backwards edges", "Normals fixed"})
-                EXPECT_EQ(admesh_value(report, zero), 0) << zero << "\n" << report;
-            EXPECT_EQ(admesh_value(report, "Number of parts"), 1) << report;
+    const float example[5] = {60, 50, 8, 20, 3.2f}, tiny[5] = {10, 8, 2, 3.5f, 0.8f};
+    // Each code at the initial size, the known one at every size.
+    const std::vector<int> known = testing_support::known_good, half = {5, 3}, ones(10, 1);
+    const std::pair<const std::vector<int>*, const float*> disks[] = {
+        {&known, testing_support::initial_geometry},
+        {&half, testing_support::initial_geometry},
+        {&ones, testing_support::initial_geometry},
+        {&known, example},
+        {&known, tiny}};
+    for (const auto& [code_runs, dims] : disks) {
+        const std::vector<int>& runs = *code_runs;
+        SCOPED_TRACE(std::to_string(runs.size()) + " runs, " + std::to_string(dims[0]) + " mm");
+        std::unique_ptr<int[]> code(make_runlist(runs));
+        const float thickness = dims[0] / 50;
+        ASSERT_EQ(convert_to_gerber(code.get(), dims, grb.c_str(), nullptr, 0), 0);
+        ASSERT_TRUE(setlocale(LC_ALL, "de_DE.UTF-8")) << "scripts/deps.sh test makes it";
+        const disk_status drawn = export_dxf(code.get(), dims, dxf.c_str()).status;
+        const disk_status made = export_scad(code.get(), dims, thickness, scad.c_str()).status;
+        setlocale(LC_ALL, "C");
+        ASSERT_EQ(drawn, disk_status::ok);
+        ASSERT_EQ(made, disk_status::ok);
+        std::string said, rendered, report;
+        EXPECT_EQ(run_command(check_dxf, &said), 0) << said;
+        EXPECT_EQ(run_command(in + "openscad -o f.stl f.scad", &rendered), 0) << rendered;
+        EXPECT_EQ(rendered.find("WARNING"), std::string::npos) << rendered;
+        EXPECT_EQ(run_command(in + "admesh f.stl", &report), 0);
+        for (const char* zero : {"Total disconnected facets", "Degenerate facets", "Edges fixed",
+                                 "Backwards edges", "Normals fixed"})
+            EXPECT_EQ(admesh_value(report, zero), 0) << zero << "\n" << report;
+        EXPECT_EQ(admesh_value(report, "Number of parts"), 1) << report;
 
-            // Arcs and radial steps: the outline's area is the sum of its runs' sectors.
-            const double outer = dims[0] / 2, inner = dims[1] / 2, c = dims[2] / 2, d = dims[3] / 2,
-                         h = dims[4] / 2;
-            const double quality = std::accumulate(runs.begin(), runs.end(), 0);
-            double area = -pi * (c * c + 4 * h * h);
-            for (size_t j = 0; j < runs.size(); ++j)
-                area += std::pow(j % 2 ? outer : inner, 2) * pi * runs[j] / quality;
-            EXPECT_NEAR(admesh_value(report, "Volume"), thickness * area, thickness * area / 200);
-            const std::string stl = read_file(dir.file("f.stl"));
-            const double cog = 2 * pi * runs[0] / quality; // where the first cog starts
-            EXPECT_LT(nearest_vertex(stl, outer * std::sin(cog), outer * std::cos(cog)), 2e-3);
-            for (auto at : {std::make_pair(c, 0.0), {d + h, 0.0}, {h, d}, {h, -d}, {h - d, 0.0}})
-                EXPECT_LT(nearest_vertex(stl, at.first, at.second), 2e-3)
-                    << "no hole at " << at.first << ", " << at.second;
+        // Arcs and radial steps: the outline's area is the sum of its runs' sectors.
+        const double outer = dims[0] / 2, inner = dims[1] / 2, c = dims[2] / 2, d = dims[3] / 2,
+                     h = dims[4] / 2;
+        const double quality = std::accumulate(runs.begin(), runs.end(), 0);
+        double area = -pi * (c * c + 4 * h * h);
+        for (size_t j = 0; j < runs.size(); ++j)
+            area += std::pow(j % 2 ? outer : inner, 2) * pi * runs[j] / quality;
+        EXPECT_NEAR(admesh_value(report, "Volume"), thickness * area, thickness * area / 200);
+        const std::string stl = read_file(dir.file("f.stl"));
+        const double cog = 2 * pi * runs[0] / quality; // where the first cog starts
+        EXPECT_LT(nearest_vertex(stl, outer * std::sin(cog), outer * std::cos(cog)), 2e-3);
+        for (auto at : {std::make_pair(c, 0.0), {d + h, 0.0}, {h, d}, {h, -d}, {h - d, 0.0}})
+            EXPECT_LT(nearest_vertex(stl, at.first, at.second), 2e-3)
+                << "no hole at " << at.first << ", " << at.second;
 
-            // Rows [cog, from, to, chords] and the chords to the turn of each kind of hole.
-            auto sagitta = [](double radius, double degrees) {
-                return radius * (1 - std::cos(degrees * pi / 360));
-            };
-            std::istringstream model(read_file(scad));
-            size_t rows = 0;
-            for (std::string line; std::getline(model, line);) {
-                int cog = 0, n = 0;
-                double from = 0, to = 0, dip = 0;
-                if (sscanf(line.c_str(), " [%d, %lf, %lf, %d]", &cog, &from, &to, &n) == 4)
-                    ++rows, dip = sagitta(cog ? outer : inner, (to - from) / n);
-                else if (sscanf(line.c_str(), "centre_hole_chords = %d", &n) == 1)
-                    dip = sagitta(c, 360.0 / n);
-                else if (sscanf(line.c_str(), "mount_hole_chords = %d", &n) == 1)
-                    dip = sagitta(h, 360.0 / n);
-                EXPECT_LE(dip, 0.01 + 1e-9) << line;
-            }
-            EXPECT_EQ(rows, runs.size());
+        // Rows [cog, from, to, chords] and the chords to the turn of each kind of hole.
+        auto sagitta = [](double radius, double degrees) {
+            return radius * (1 - std::cos(degrees * pi / 360));
+        };
+        std::istringstream model(read_file(scad));
+        size_t rows = 0;
+        for (std::string line; std::getline(model, line);) {
+            int cog = 0, n = 0;
+            double from = 0, to = 0, dip = 0;
+            if (sscanf(line.c_str(), " [%d, %lf, %lf, %d]", &cog, &from, &to, &n) == 4)
+                ++rows, dip = sagitta(cog ? outer : inner, (to - from) / n);
+            else if (sscanf(line.c_str(), "centre_hole_chords = %d", &n) == 1)
+                dip = sagitta(c, 360.0 / n);
+            else if (sscanf(line.c_str(), "mount_hole_chords = %d", &n) == 1)
+                dip = sagitta(h, 360.0 / n);
+            EXPECT_LE(dip, 0.01 + 1e-9) << line;
         }
+        EXPECT_EQ(rows, runs.size());
+    }
 }
 
 // What cannot be made is refused with a message and no file; a hair's breadth inside each
