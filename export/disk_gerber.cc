@@ -175,18 +175,12 @@ disk_result export_gerber(const int* runs, const float* dims, const char* gerber
     }
     std::string gerber;
     std::string drill;
-    try {
+    result.status = guarded_format([&] {
         progress meter(std::string("Formatting ") + gerber_path, static_cast<uint64_t>(count));
-        result.status = format_gerber(runs, dims, placement, gerber, &meter);
-        if (result.status == disk_status::ok && wants_drill)
-            result.status = format_drill(dims, placement, drill);
-    } catch (const std::bad_alloc&) {
-        result.status = disk_status::no_memory;
-    } catch (const std::length_error&) {
-        result.status = disk_status::no_memory;
-    } catch (const work_stopped&) {
-        result.status = disk_status::stopped;
-    }
+        const disk_status status = format_gerber(runs, dims, placement, gerber, &meter);
+        return status == disk_status::ok && wants_drill ? format_drill(dims, placement, drill)
+                                                        : status;
+    });
     if (result.status != disk_status::ok) return result;
 
     result.file = gerber_file.commit(gerber);

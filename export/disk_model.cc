@@ -58,6 +58,18 @@ disk_status check_disk(const int* runs, const float* dims) {
     return disk_status::ok;
 }
 
+disk_status guarded_format(const std::function<disk_status()>& format) {
+    try {
+        return format();
+    } catch (const std::bad_alloc&) {
+        return disk_status::no_memory;
+    } catch (const std::length_error&) {
+        return disk_status::no_memory;
+    } catch (const work_stopped&) {
+        return disk_status::stopped;
+    }
+}
+
 disk_result write_disk_file(const char* path, uint64_t work,
                             const std::function<disk_status(std::string&, progress&)>& format) {
     disk_result result;
@@ -68,16 +80,10 @@ disk_result write_disk_file(const char* path, uint64_t work,
         return result;
     }
     std::string text;
-    try {
+    result.status = guarded_format([&] {
         progress meter(std::string("Formatting ") + path, work);
-        result.status = format(text, meter);
-    } catch (const std::bad_alloc&) {
-        result.status = disk_status::no_memory;
-    } catch (const std::length_error&) {
-        result.status = disk_status::no_memory;
-    } catch (const work_stopped&) {
-        result.status = disk_status::stopped;
-    }
+        return format(text, meter);
+    });
     if (result.status != disk_status::ok) return result;
     result.file = file.commit(text);
     if (!result.file.ok) result.status = disk_status::write_failed;

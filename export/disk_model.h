@@ -96,5 +96,8 @@ disk_status check_disk(const int* runs, const float* dims);
 disk_result write_disk_file(const char* path, uint64_t work,
                             const std::function<disk_status(std::string&, progress&)>& format);
 
+// Runs a formatter; exhausted memory and a stop by the user come back as statuses.
+disk_status guarded_format(const std::function<disk_status()>& format);
+
 // The message-pane text for a result (empty for ok).
 std::string disk_result_message(const disk_result& result);

@@ -27,6 +27,7 @@ void expect_code(const run_search_result& r, int n, int quality) {
     EXPECT_EQ(std::accumulate(r.runs.begin(), r.runs.end(), 0), quality);
     EXPECT_EQ(static_cast<int>(r.runs.size()) * n, quality);
     EXPECT_EQ(*std::min_element(r.runs.begin(), r.runs.end()), r.shortest);
+    EXPECT_GT(r.seconds_to_best, 0.0); // when the code was found, which the report shows
     std::vector<int> list(r.runs);
     list.push_back(0);
     EXPECT_EQ(check_code(list.data()), code_verdict::good);
