@@ -14,6 +14,7 @@
 //   type "text"                            bytes as typed
 //   resize ROWS COLS | signal TERM|HUP|INT|QUIT|USR1|ALRM | settle [MS]
 //   snapshot / unchanged                   rows 1 to the last, texts and colours, as they were
+//   storm KEYS SEED                        random keys and resizes, then back to the bar
 // Checks wait until they hold and fail with the screen after the timeout:
 //   wait "text" / gone "text"              the screen shows / no longer shows the text
 //   row N = "text"                         the row, spaces at its end cut, is the text
@@ -38,13 +39,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <clocale>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <memory>
+#include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -160,6 +166,8 @@ class Runner {
             try {
                 w_ = split(line);
                 if (w_.empty() || w_[0][0] == '#') continue;
+                if (w_[0] == "start") since_start_.clear();
+                since_start_.push_back(w_);
                 result = step();
             } catch (const std::exception& e) {
                 result = AssertionFailure() << "cannot read the line: " << e.what();
@@ -252,6 +260,12 @@ class Runner {
             s_->signal(numbers.at(w_[1]));
         } else if (c == "settle") {
             return s_->settle(w_.size() > 1 ? num(1) : 150, timeout_);
+        } else if (c == "storm") {
+            // STGC_SOAK_KEYS and STGC_SOAK_SEED override the script's: a longer storm, a replay.
+            arity(3);
+            const char* keys = getenv("STGC_SOAK_KEYS");
+            const char* seed = getenv("STGC_SOAK_SEED");
+            return storm(std::stoul(keys ? keys : w_[1]), std::stoul(seed ? seed : w_[2]));
         } else if (c == "snapshot" || c == "unchanged") {
             arity(1);
             std::string screen; // texts and colours; not the clock's row, which runs on
@@ -265,6 +279,101 @@ class Runner {
             return check(*s_, c);
         }
         return AssertionSuccess();
+    }
+
+    // Random keys in bursts, typed ahead or one by one, and now and then a resize. Random typing
+    // may reach File -> Exit: the program must have ended with status 0 and the pty's modes
+    // restored (only the modes: a Ctrl-C in the storm may throw away output the emulator did
+    // not read), and the storm goes on in a session started by the script's lines since `start`.
+    AssertionResult storm(unsigned long keys, uint32_t seed) {
+        std::cout << "storm: seed " << seed << ", " << keys << " keys" << std::endl;
+        random_.seed(seed);
+        for (unsigned long sent = 0; sent < keys;) {
+            for (unsigned i = 1 + below(40); i > 0 && sent < keys; --i, ++sent) {
+                random_key();
+                if (below(60) == 0) random_resize();
+                AssertionResult alive = carry_on();
+                if (!alive) return alive << " (after " << sent << " keys)";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(below(25)));
+            s_->pump();
+        }
+        // Out of whatever form or pull-down the storm left open, back to the bar.
+        s_->resize(24, 80);
+        (void)s_->settle(300, 2000);
+        for (int i = 0; i < 6; ++i) {
+            AssertionResult alive = carry_on();
+            if (!alive) return alive;
+            s_->press("Esc");
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            s_->pump();
+        }
+        return carry_on();
+    }
+
+    AssertionResult carry_on() {
+        if (!s_->exited()) return AssertionSuccess();
+        AssertionResult result = s_->wait_exit(timeout_);
+        if (s_->exit_status() != 0)
+            return AssertionFailure() << "exit status " << s_->exit_status();
+        result = s_->modes_restored();
+        std::cout << "storm: File -> Exit reached, a new session" << std::endl;
+        for (size_t i = 0; result && i + 1 < since_start_.size(); ++i) {
+            w_ = since_start_[i];
+            result = step();
+        }
+        return result;
+    }
+
+    // std::mt19937 is the same everywhere, the standard's distributions are not: plain remainders.
+    unsigned below(unsigned n) { return static_cast<unsigned>(random_() % n); }
+
+    // Printable, control, named and function keys, bytes above 127; now and then a phrase that
+    // starts a generation.
+    void random_key() {
+        static const char* const named[] = {
+            "Up",    "Down",   "Left",     "Right",     "Enter", "Esc",   "Esc",
+            "Tab",   "Insert", "Delete",   "Home",      "End",   "Erase", "Kill",
+            "Space", "PageUp", "PageDown", "Backspace", "Enter", "Down",  "Up"};
+        static const char hot[] = "fFsSeEhHlLmMtTgGcCaAbBiI"; // hot keys somewhere in the tree
+        const unsigned pick = below(100);
+        if (pick < 3) {
+            s_->press("s");
+            s_->press("g");
+            s_->type(std::to_string(3 + below(18)));
+            s_->press("Enter", 2);
+        } else if (pick < 33) {
+            char c = static_cast<char>(' ' + below(95));
+            s_->type(std::string(1, c == '/' ? '.' : c)); // every file lands in the directory
+        } else if (pick < 43) {
+            s_->type(std::string(1, "0123456789,"[below(11)]));
+        } else if (pick < 51) {
+            s_->type(std::string(1, hot[below(sizeof hot - 1)]));
+        } else if (pick < 82) {
+            s_->press(named[below(sizeof named / sizeof named[0])]);
+        } else if (pick < 87) {
+            s_->press("F" + std::to_string(1 + below(12)));
+        } else if (pick < 97) {
+            // Not Ctrl-S and Ctrl-Q: while a Ctrl-Z hands the terminal back its own modes,
+            // Ctrl-S stops the output as in any shell, until a Ctrl-Q.
+            char c;
+            do
+                c = static_cast<char>(below(32));
+            while (c == 0x11 || c == 0x13);
+            s_->type(std::string(1, c));
+        } else {
+            s_->type(std::string(1, static_cast<char>(0x80 + below(128))));
+        }
+    }
+
+    // Below the smallest layout now and then, sometimes very wide.
+    void random_resize() {
+        const unsigned pick = below(10);
+        const int rows = pick < 2 ? 1 + int(below(7)) : 8 + int(below(pick < 4 ? 20 : 50));
+        const int cols = pick < 2   ? 1 + int(below(120))
+                         : pick < 3 ? 250 + int(below(60))
+                                    : 32 + int(below(170));
+        s_->resize(rows, cols);
     }
 
     AssertionResult check(e2e::Session& s, const std::string& c) {
@@ -385,7 +494,9 @@ class Runner {
         return result;
     }
 
-    std::vector<std::string> w_; // the words of the line being run
+    std::vector<std::string> w_;                        // the words of the line being run
+    std::vector<std::vector<std::string>> since_start_; // the lines from the last `start` on
+    std::mt19937 random_;
     testing_support::TempDir dir_, locales_;
     e2e::Options options_;
     std::unique_ptr<e2e::Session> s_;
