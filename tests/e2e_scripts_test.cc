@@ -3,7 +3,6 @@
 //
 //   # comment
 //   size 24 80 | locale NAME | term NAME | env NAME=value   how the next `start` runs
-//   needs-locale NAME                      skip the script where the locale is missing
 //   localedef NAME INPUT CHARMAP           build a locale for the script, skip if impossible
 //   under FILE                             run scripts/FILE instead, with $STGC_UNDER_TEST
 //   timeout MS                             of the checks that follow (default 5000)
@@ -12,35 +11,32 @@
 //   start                                  start (again: a new session, same directory)
 //   press KEY ...                          key names as in the harness; KEY*N repeats
 //   type "text"                            bytes as typed
-//   resize ROWS COLS | signal TERM|HUP|INT|QUIT|USR1|ALRM | settle [MS]
+//   resize ROWS COLS | signal TERM|HUP|INT|QUIT|USR1 | settle [MS]
 //   snapshot / unchanged                   rows 1 to the last, texts and colours, as they were
 //   storm KEYS SEED                        random keys and resizes, then back to the bar
 // Checks wait until they hold and fail with the screen after the timeout:
 //   wait "text" / gone "text"              the screen shows / no longer shows the text
-//   row N = "text"                         the row, spaces at its end cut, is the text
-//   row N ~ "text" / row N !~ "text"       the row contains / does not contain the text
-//   row N =~ "regex"                       the row, end spaces cut, matches (POSIX extended)
+//   row N = "text" / ~ "text" / =~ "regex" the row, spaces at its end cut, is / contains the
+//                                          text / matches the (ECMAScript) expression
 //   at ROW COL "text"                      the text stands at the position
 //   cell ROW COL fg=C bg=C bold -bold reverse -reverse   every attribute named holds
 //   cursor ROW COL                         the visible cursor stands there
 //   changes ROW COL LENGTH                 the text there changes (the clock runs)
-//   file NAME = "text" / file NAME ~ "text" / file NAME absent
+//   file NAME = "text" / ~ "text" / =~ "regex"   the file's content, as for a row
 //   files "text"                           the directory holds these names (ls -A), no others
 //   restored                               the terminal is as the program found it
 //   exit STATUS                            the program ended so, the terminal restored
 // Rows and columns count from 0; a negative row counts from the bottom (-1 is the status
 // line); `row` and `cell` take ranges such as 2-21. Strings take \n \r \t \e \\ \" and \xHH;
 // any other backslash stays, for regular expressions.
-#include <dirent.h>
 #include <fcntl.h>
-#include <regex.h>
+#include <glob.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <clocale>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -48,6 +44,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -69,15 +66,14 @@ const std::string scripts_dir = STGC_SOURCE_DIR "/tests/e2e/scripts";
 
 std::vector<std::string> script_names() {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(scripts_dir.c_str())) {
-        while (const dirent* entry = readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name.size() > 7 && name.compare(name.size() - 7, 7, ".screen") == 0)
-                names.push_back(name.substr(0, name.size() - 7));
+    glob_t found;
+    if (glob((scripts_dir + "/*.screen").c_str(), 0, nullptr, &found) == 0)
+        for (size_t i = 0; i < found.gl_pathc; ++i) {
+            const std::string path = found.gl_pathv[i];
+            names.push_back(
+                path.substr(scripts_dir.size() + 1, path.size() - scripts_dir.size() - 8));
         }
-        closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
+    globfree(&found);
     return names;
 }
 
@@ -127,14 +123,22 @@ size_t characters(const std::string& utf8) {
         std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-bool matches(const std::string& text, const std::string& pattern) {
-    regex_t re;
-    if (regcomp(&re, ("^(" + pattern + ")$").c_str(), REG_EXTENDED | REG_NOSUB) != 0)
-        throw std::invalid_argument("bad regular expression");
-    bool found = regexec(&re, text.c_str(), 0, nullptr, 0) == 0;
-    regfree(&re);
-    return found;
+// `row` and `file`: "=" the same text, "~" containing it, "=~" matching it as a whole.
+bool compare(const std::string& text, const std::string& op, const std::string& with) {
+    if (op == "=") return text == with;
+    if (op == "~") return text.find(with) != std::string::npos;
+    if (op == "=~") return std::regex_match(text, std::regex(with));
+    throw std::invalid_argument("unknown comparison " + op);
 }
+
+// The words each step takes, its own included; 0 for any number.
+const std::map<std::string, size_t> steps = {
+    {"size", 3},    {"locale", 2},  {"term", 2},     {"env", 2},       {"localedef", 4},
+    {"under", 2},   {"timeout", 2}, {"write", 3},    {"reader", 2},    {"close", 2},
+    {"start", 1},   {"press", 0},   {"type", 2},     {"resize", 3},    {"signal", 2},
+    {"settle", 0},  {"storm", 3},   {"snapshot", 1}, {"unchanged", 1}, {"wait", 2},
+    {"gone", 2},    {"row", 4},     {"at", 4},       {"cell", 0},      {"cursor", 3},
+    {"changes", 4}, {"file", 4},    {"files", 2},    {"restored", 1},  {"exit", 2}};
 
 // "N" or "FIRST-LAST"; a negative N counts back from `count`.
 void span(const std::string& word, int count, int* first, int* last) {
@@ -166,6 +170,9 @@ class Runner {
             try {
                 w_ = split(line);
                 if (w_.empty() || w_[0][0] == '#') continue;
+                const size_t words = steps.count(w_[0]) ? steps.at(w_[0]) : 0;
+                if (!steps.count(w_[0]) || (words && words != w_.size()))
+                    throw std::invalid_argument("an unknown step or a wrong number of words");
                 if (w_[0] == "start") since_start_.clear();
                 since_start_.push_back(w_);
                 result = step();
@@ -183,9 +190,6 @@ class Runner {
     }
 
   private:
-    void arity(size_t n) const {
-        if (w_.size() != n) throw std::invalid_argument("wrong number of words");
-    }
     int num(size_t i) const { return std::stoi(w_.at(i)); }
     AssertionResult wait(const std::function<bool()>& holds, const std::string& what) {
         return s_->wait_until(holds, what, timeout_);
@@ -194,46 +198,32 @@ class Runner {
     AssertionResult step() {
         const std::string& c = w_[0];
         if (c == "size") {
-            arity(3);
             options_.rows = num(1);
             options_.cols = num(2);
         } else if (c == "locale" || c == "term") {
-            arity(2);
             (c == "locale" ? options_.locale : options_.term) = w_[1];
         } else if (c == "env") {
-            arity(2);
             options_.env.push_back(w_[1]);
-        } else if (c == "needs-locale") {
-            arity(2);
-            if (!setlocale(LC_ALL, w_[1].c_str())) skip_ = w_[1] + " is not installed";
-            setlocale(LC_ALL, "C");
         } else if (c == "localedef") {
-            arity(4);
             if (testing_support::run_command("localedef -f " + w_[3] + " -i " + w_[2] + " '" +
                                              locales_.file(w_[1]) + "'") != 0)
                 skip_ = "localedef cannot build " + w_[1];
             options_.locale = w_[1];
             options_.env.push_back("LOCPATH=" + locales_.path());
         } else if (c == "under") {
-            arity(2);
             options_.binary = scripts_dir + "/" + w_[1];
             options_.env.push_back(std::string("STGC_UNDER_TEST=") + STGC_BINARY);
         } else if (c == "timeout") {
-            arity(2);
             timeout_ = num(1);
         } else if (c == "write") {
-            arity(3);
             testing_support::write_file(dir_.file(w_[1]), w_[2]);
         } else if (c == "reader") {
-            arity(2);
             mkfifo(dir_.file(w_[1]).c_str(), 0666);
             readers_[w_[1]] = open(dir_.file(w_[1]).c_str(), O_RDONLY | O_NONBLOCK);
         } else if (c == "close") {
-            arity(2);
             close(readers_.at(w_[1]));
             readers_.erase(w_[1]);
         } else if (c == "start") {
-            arity(1);
             options_.cwd = dir_.path();
             s_.reset();
             s_.reset(new e2e::Session(options_));
@@ -247,27 +237,24 @@ class Runner {
                           repeat ? std::stoi(w_[i].substr(star + 1)) : 1);
             }
         } else if (c == "type") {
-            arity(2);
             s_->type(w_[1]);
         } else if (c == "resize") {
-            arity(3);
             s_->resize(num(1), num(2));
         } else if (c == "signal") {
-            arity(2);
-            static const std::map<std::string, int> numbers = {
-                {"TERM", SIGTERM}, {"HUP", SIGHUP},   {"INT", SIGINT},
-                {"QUIT", SIGQUIT}, {"USR1", SIGUSR1}, {"ALRM", SIGALRM}};
+            static const std::map<std::string, int> numbers = {{"TERM", SIGTERM},
+                                                               {"HUP", SIGHUP},
+                                                               {"INT", SIGINT},
+                                                               {"QUIT", SIGQUIT},
+                                                               {"USR1", SIGUSR1}};
             s_->signal(numbers.at(w_[1]));
         } else if (c == "settle") {
             return s_->settle(w_.size() > 1 ? num(1) : 150, timeout_);
         } else if (c == "storm") {
             // STGC_SOAK_KEYS and STGC_SOAK_SEED override the script's: a longer storm, a replay.
-            arity(3);
             const char* keys = getenv("STGC_SOAK_KEYS");
             const char* seed = getenv("STGC_SOAK_SEED");
             return storm(std::stoul(keys ? keys : w_[1]), std::stoul(seed ? seed : w_[2]));
         } else if (c == "snapshot" || c == "unchanged") {
-            arity(1);
             std::string screen; // texts and colours; not the clock's row, which runs on
             for (int r = 1; r < s_->rows(); ++r)
                 for (int col = 0; col < s_->cols(); ++col)
@@ -378,35 +365,29 @@ class Runner {
 
     AssertionResult check(e2e::Session& s, const std::string& c) {
         if (c == "wait" || c == "gone") {
-            arity(2);
             bool shown = c == "wait";
             return wait([&] { return s.contains(w_[1]) == shown; },
                         "\"" + w_[1] + (shown ? "\" on the screen" : "\" gone"));
         }
         if (c == "row") {
-            arity(4);
             int first, last;
             span(w_[1], s.rows(), &first, &last);
-            const std::string &op = w_[2], &text = w_[3];
-            if (op != "=" && op != "~" && op != "!~" && op != "=~")
-                throw std::invalid_argument("unknown comparison " + op);
-            auto holds = [&](const std::string& row) {
-                if (op == "=") return trim_end(row) == text;
-                if (op == "=~") return matches(trim_end(row), text);
-                return (row.find(text) != std::string::npos) == (op == "~");
-            };
             return wait(
                 [&] {
                     for (int r = first; r <= last; ++r)
-                        if (!holds(s.row(r))) return false;
+                        if (!compare(trim_end(s.row(r)), w_[2], w_[3])) return false;
                     return true;
                 },
-                "row " + w_[1] + " " + op + " \"" + text + "\"");
+                "row " + w_[1] + " " + w_[2] + " \"" + w_[3] + "\"");
         }
-        if (c == "cell") return cells(s);
-        if (c == "file") return file();
+        if (c == "file") {
+            const std::string path = dir_.file(w_[1]);
+            AssertionResult result = wait([&] { return compare(read_file(path), w_[2], w_[3]); },
+                                          w_[1] + " " + w_[2] + " \"" + w_[3] + "\"");
+            if (!result) result << w_[1] << " holds:\n" << read_file(path);
+            return result;
+        }
         if (c == "files") {
-            arity(2);
             std::string names;
             return wait(
                 [&] {
@@ -416,38 +397,32 @@ class Runner {
                 },
                 "the files \"" + w_[1] + "\"");
         }
+        if (c == "cell") return cells(s);
         if (c == "restored") return s.terminal_restored();
-        int r = 0;
-        if (c == "at" || c == "cursor" || c == "changes") span(w_.at(1), s.rows(), &r, &r);
-        if (c == "at") {
-            arity(4);
-            const int col = num(2), length = static_cast<int>(characters(w_[3]));
-            return wait([&] { return s.text_at(r, col, length) == w_[3]; },
-                        "\"" + w_[3] + "\" at " + w_[1] + ", " + w_[2]);
-        }
-        if (c == "cursor") {
-            arity(3);
-            const int col = num(2);
-            return wait(
-                [&] { return s.cursor_visible() && s.cursor_row() == r && s.cursor_col() == col; },
-                "the cursor at " + w_[1] + ", " + w_[2]);
-        }
-        if (c == "changes") {
-            arity(4);
-            const int col = num(2), length = num(3);
-            const std::string before = s.text_at(r, col, length);
-            return wait([&] { return s.text_at(r, col, length) != before; },
-                        "\"" + before + "\" to change");
-        }
         if (c == "exit") {
-            arity(2);
             AssertionResult ended = s.wait_exit(timeout_);
             if (!ended) return ended;
             if (s.exit_status() != num(1))
                 return AssertionFailure() << "exit status " << s.exit_status();
             return s.terminal_restored();
         }
-        throw std::invalid_argument("unknown command " + c);
+        int r = 0;
+        span(w_[1], s.rows(), &r, &r);
+        const int col = num(2);
+        if (c == "at") {
+            const int length = static_cast<int>(characters(w_[3]));
+            return wait([&] { return s.text_at(r, col, length) == w_[3]; },
+                        "\"" + w_[3] + "\" at " + w_[1] + ", " + w_[2]);
+        }
+        if (c == "cursor")
+            return wait(
+                [&] { return s.cursor_visible() && s.cursor_row() == r && s.cursor_col() == col; },
+                "the cursor at " + w_[1] + ", " + w_[2]);
+        // changes
+        const int length = num(3);
+        const std::string before = s.text_at(r, col, length);
+        return wait([&] { return s.text_at(r, col, length) != before; },
+                    "\"" + before + "\" to change");
     }
 
     AssertionResult cells(e2e::Session& s) {
@@ -475,22 +450,6 @@ class Runner {
             "the cells' attributes");
         if (!result)
             result << "row " << r << ", column " << col << ": " << describe(s.cell(r, col));
-        return result;
-    }
-
-    AssertionResult file() {
-        const std::string path = dir_.file(w_.at(1));
-        if (w_.size() == 3 && w_[2] == "absent")
-            return wait([&] { return !testing_support::file_exists(path); }, w_[1] + " absent");
-        if (w_.size() != 4 || (w_[2] != "=" && w_[2] != "~"))
-            throw std::invalid_argument("file NAME = \"text\", ~ \"text\" or absent");
-        AssertionResult result = wait(
-            [&] {
-                std::string text = read_file(path);
-                return w_[2] == "=" ? text == w_[3] : text.find(w_[3]) != std::string::npos;
-            },
-            w_[1] + " " + w_[2] + " \"" + w_[3] + "\"");
-        if (!result) result << w_[1] << " holds:\n" << read_file(path);
         return result;
     }
 
