@@ -45,17 +45,17 @@ int curses_color(const VTermColor& color, bool foreground) {
     return !is_default && VTERM_COLOR_IS_INDEXED(&color) ? color.indexed.idx : default_color;
 }
 
-const std::map<std::string, VTermKey>& named_keys() {
-    // clang-format off
-    static const std::map<std::string, VTermKey> keys = {
-        {"Up", VTERM_KEY_UP}, {"Down", VTERM_KEY_DOWN}, {"Left", VTERM_KEY_LEFT},
-        {"Right", VTERM_KEY_RIGHT}, {"Enter", VTERM_KEY_ENTER}, {"Esc", VTERM_KEY_ESCAPE},
-        {"Tab", VTERM_KEY_TAB}, {"Insert", VTERM_KEY_INS}, {"Delete", VTERM_KEY_DEL},
-        {"Home", VTERM_KEY_HOME}, {"End", VTERM_KEY_END}, {"PageUp", VTERM_KEY_PAGEUP},
-        {"PageDown", VTERM_KEY_PAGEDOWN}, {"Backspace", VTERM_KEY_BACKSPACE}};
-    // clang-format on
-    return keys;
-}
+// clang-format off
+const std::map<std::string, VTermKey> named_keys = {
+    {"Up", VTERM_KEY_UP}, {"Down", VTERM_KEY_DOWN}, {"Left", VTERM_KEY_LEFT},
+    {"Right", VTERM_KEY_RIGHT}, {"Enter", VTERM_KEY_ENTER}, {"Esc", VTERM_KEY_ESCAPE},
+    {"Tab", VTERM_KEY_TAB}, {"Insert", VTERM_KEY_INS}, {"Delete", VTERM_KEY_DEL},
+    {"Home", VTERM_KEY_HOME}, {"End", VTERM_KEY_END}, {"PageUp", VTERM_KEY_PAGEUP},
+    {"PageDown", VTERM_KEY_PAGEDOWN}, {"Backspace", VTERM_KEY_BACKSPACE}};
+// The erase and line-kill characters are the ones the child's line discipline is given.
+const std::map<std::string, std::string> byte_keys = {
+    {"Space", " "}, {"Erase", "\x7f"}, {"Kill", "\x15"}};
+// clang-format on
 
 } // namespace
 
@@ -118,8 +118,8 @@ Session::Session(const Options& options)
             modes.c_iflag |= ICRNL | IXON;
             modes.c_cc[VINTR] = 0x03;
             modes.c_cc[VQUIT] = 0x1c;
-            modes.c_cc[VERASE] = 0x7f;
-            modes.c_cc[VKILL] = 0x15;
+            modes.c_cc[VERASE] = byte_keys.at("Erase")[0];
+            modes.c_cc[VKILL] = byte_keys.at("Kill")[0];
             tcsetattr(0, TCSANOW, &modes);
         }
         if (!options_.cwd.empty() && chdir(options_.cwd.c_str()) != 0) _exit(126);
@@ -143,13 +143,10 @@ Session::Session(const Options& options)
     vterm_set_utf8(vt_, 1);
     vterm_output_set_callback(vt_, SessionCallbacks::output, this);
     screen_ = vterm_obtain_screen(vt_);
-    static VTermScreenCallbacks callbacks = [] {
-        VTermScreenCallbacks c{};
-        c.damage = SessionCallbacks::damage;
-        c.movecursor = SessionCallbacks::movecursor;
-        c.settermprop = SessionCallbacks::settermprop;
-        return c;
-    }();
+    static VTermScreenCallbacks callbacks{};
+    callbacks.damage = SessionCallbacks::damage;
+    callbacks.movecursor = SessionCallbacks::movecursor;
+    callbacks.settermprop = SessionCallbacks::settermprop;
     vterm_screen_set_callbacks(screen_, &callbacks, this);
     vterm_screen_enable_altscreen(screen_, 1);
     vterm_screen_reset(screen_, 1);
@@ -192,31 +189,23 @@ void Session::send_bytes(const std::string& bytes) {
     pump();
 }
 
-void Session::press(const std::string& key, int times) {
-    for (int i = 0; i < times; ++i) {
-        auto named = named_keys().find(key);
-        struct termios modes {};
-        if (named != named_keys().end()) {
-            vterm_keyboard_key(vt_, named->second, VTERM_MOD_NONE);
-        } else if (key == "Space") {
-            vterm_keyboard_unichar(vt_, ' ', VTERM_MOD_NONE);
-        } else if ((key == "Erase" || key == "Kill") && tcgetattr(master_, &modes) == 0) {
-            send_bytes(
-                std::string(1, static_cast<char>(modes.c_cc[key == "Erase" ? VERASE : VKILL])));
-        } else if (key.size() == 3 && key.compare(0, 2, "C-") == 0 && isalpha(key[2])) {
-            send_bytes(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
-        } else if (key.size() >= 2 && key[0] == 'F' && atoi(key.c_str() + 1) > 0) {
-            vterm_keyboard_key(vt_,
-                               static_cast<VTermKey>(VTERM_KEY_FUNCTION(atoi(key.c_str() + 1))),
-                               VTERM_MOD_NONE);
-        } else if (key.size() == 1) {
-            send_bytes(key);
-        } else {
-            ADD_FAILURE() << "unknown key name \"" << key << "\"";
-            return;
-        }
-        pump();
-    }
+void Session::press(const std::string& key) {
+    auto named = named_keys.find(key);
+    const int function = key.size() >= 2 && key[0] == 'F' ? atoi(key.c_str() + 1) : 0;
+    if (named != named_keys.end())
+        vterm_keyboard_key(vt_, named->second, VTERM_MOD_NONE);
+    else if (function > 0)
+        vterm_keyboard_key(vt_, static_cast<VTermKey>(VTERM_KEY_FUNCTION(function)),
+                           VTERM_MOD_NONE);
+    else if (byte_keys.count(key))
+        send_bytes(byte_keys.at(key));
+    else if (key.size() == 3 && key.compare(0, 2, "C-") == 0 && isalpha(key[2]))
+        send_bytes(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
+    else if (key.size() == 1)
+        send_bytes(key);
+    else
+        ADD_FAILURE() << "unknown key name \"" << key << "\"";
+    pump();
 }
 
 bool Session::read_some(int wait_ms) {
@@ -317,34 +306,21 @@ void Session::reap(bool block) {
 }
 
 ::testing::AssertionResult Session::settle(int quiet_ms, int timeout_ms) {
-    if (timeout_ms < 0) timeout_ms = options_.timeout_ms;
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     unsigned long seen = changes_;
     auto quiet_since = Clock::now();
-    while (Clock::now() < deadline) {
-        read_some(10);
-        reap(false);
-        if (changes_ != seen) {
+    return wait_until(
+        [&] {
+            if (changes_ != seen) quiet_since = Clock::now();
             seen = changes_;
-            quiet_since = Clock::now();
-        } else if (Clock::now() - quiet_since >= std::chrono::milliseconds(quiet_ms)) {
-            return ::testing::AssertionSuccess();
-        }
-    }
-    return ::testing::AssertionFailure() << "the screen kept changing\n" << dump();
+            return Clock::now() - quiet_since >= std::chrono::milliseconds(quiet_ms);
+        },
+        "the screen to keep still for " + std::to_string(quiet_ms) + " ms", timeout_ms);
 }
 
 std::string Session::text_at(int row_index, int col, int length) const {
     std::string out;
     for (int c = col; c < col + length && c < cols_; ++c)
         out += cell(row_index, c).text;
-    return out;
-}
-
-std::string Session::screen() const {
-    std::string out;
-    for (int r = 0; r < rows_; ++r)
-        out += row(r) + "\n";
     return out;
 }
 

@@ -65,10 +65,10 @@ class Session {
 
     // Sends a key by name: "Up", "Down", "Left", "Right", "Enter", "Esc", "Tab", "Insert",
     // "Delete", "Home", "End", "PageUp", "PageDown", "Backspace" (the key), "Space",
-    // "F1".."F12", "C-a".."C-z", "Erase" and "Kill" (the pty's erase and line-kill
-    // characters), or a single character. An unknown name fails the test. A lone Esc, pressed
+    // "F1".."F12", "C-a".."C-z", "Erase" and "Kill" (the erase and line-kill characters the
+    // pty is given), or a single character. An unknown name fails the test. A lone Esc, pressed
     // or typed, reaches the program as a key of its own: what follows waits until it is taken.
-    void press(const std::string& key, int times = 1);
+    void press(const std::string& key);
     // Sends text as typed characters (raw bytes).
     void type(const std::string& text) { send_bytes(text); }
     void send_bytes(const std::string& bytes);
@@ -87,8 +87,8 @@ class Session {
     // `length` characters of a row from `col`; row() is the full width, empty cells as spaces.
     std::string text_at(int row, int col, int length) const;
     std::string row(int row) const { return text_at(row, 0, cols_); }
-    // The whole screen, one line per row.
-    std::string screen() const;
+    // The whole screen, one numbered line per row, end spaces cut; and what else is known.
+    std::string dump() const;
     bool contains(const std::string& text) const;
     Cell cell(int row, int col) const;
     // The cursor's position and whether the program asked for it to be visible.
@@ -111,7 +111,6 @@ class Session {
     // Only the pty's modes: for a program that ended while keys were still being sent, since
     // the line discipline's Ctrl-C throws away output the emulator has not read.
     ::testing::AssertionResult modes_restored() const;
-    bool in_alternate_screen() const { return altscreen_; }
 
   private:
     friend struct SessionCallbacks;
@@ -123,7 +122,6 @@ class Session {
     // After an Esc, holds the next bytes back until the program has taken the Esc alone, so
     // that an Esc followed by a key is never read as an Alt chord or a key's sequence.
     void let_escape_stand_alone();
-    std::string dump() const;
 
     Options options_;
     int rows_, cols_;
