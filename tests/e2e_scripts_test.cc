@@ -80,36 +80,30 @@ std::vector<std::string> script_names() {
 // A line's words; a quoted string is one word, escapes resolved.
 std::vector<std::string> split(const std::string& line) {
     std::vector<std::string> words;
-    for (size_t i = 0; i < line.size();) {
-        if (line[i] == ' ' || line[i] == '\t') {
-            ++i;
-        } else if (line[i] != '"') {
-            size_t end = line.find_first_of(" \t", i);
-            words.push_back(line.substr(i, end - i));
-            i = end == std::string::npos ? line.size() : end;
+    bool quoted = false, apart = true;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (!quoted && (c == ' ' || c == '\t')) {
+            apart = true;
+            continue;
+        }
+        if (apart) words.emplace_back();
+        apart = false;
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted || c != '\\' || i + 1 == line.size()) {
+            words.back() += c;
+        } else if (line[++i] == 'x' && i + 2 < line.size()) {
+            words.back() += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
+            i += 2;
         } else {
-            std::string word;
-            for (++i; i < line.size() && line[i] != '"'; ++i) {
-                if (line[i] != '\\' || i + 1 == line.size()) {
-                    word += line[i];
-                    continue;
-                }
-                char e = line[++i];
-                if (e == 'x' && i + 2 < line.size()) {
-                    word += static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16));
-                    i += 2;
-                } else {
-                    static const std::string from = "nrte\\\"", to = "\n\r\t\x1b\\\"";
-                    size_t k = from.find(e);
-                    if (k == std::string::npos) word += '\\'; // kept for regular expressions
-                    word += k == std::string::npos ? e : to[k];
-                }
-            }
-            if (i >= line.size()) throw std::invalid_argument("unterminated string");
-            words.push_back(word);
-            ++i;
+            static const std::string from = "nrte\\\"", to = "\n\r\t\x1b\\\"";
+            const size_t k = from.find(line[i]);
+            if (k == std::string::npos) words.back() += '\\'; // kept for regular expressions
+            words.back() += k == std::string::npos ? line[i] : to[k];
         }
     }
+    if (quoted) throw std::invalid_argument("unterminated string");
     return words;
 }
 
@@ -300,10 +294,10 @@ class Runner {
 
     AssertionResult carry_on() {
         if (!s_->exited()) return AssertionSuccess();
-        AssertionResult result = s_->wait_exit(timeout_);
+        s_->wait_exit(timeout_); // the end is expected
         if (s_->exit_status() != 0)
             return AssertionFailure() << "exit status " << s_->exit_status();
-        result = s_->modes_restored();
+        AssertionResult result = s_->modes_restored();
         std::cout << "storm: File -> Exit reached, a new session" << std::endl;
         for (size_t i = 0; result && i + 1 < since_start_.size(); ++i) {
             w_ = since_start_[i];

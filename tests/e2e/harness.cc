@@ -128,11 +128,8 @@ Session::Session(const Options& options)
         setenv("TERM", options_.term.c_str(), 1);
         setenv("LANG", options_.locale.c_str(), 1);
         setenv("LC_ALL", options_.locale.c_str(), 1);
-        for (const std::string& setting : options_.env) {
-            size_t eq = setting.find('=');
-            if (eq != std::string::npos)
-                setenv(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str(), 1);
-        }
+        for (const std::string& setting : options_.env)
+            putenv(const_cast<char*>(setting.c_str()));
         execl(options_.binary.c_str(), options_.binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
