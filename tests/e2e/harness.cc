@@ -39,6 +39,13 @@ std::string utf8(uint32_t c) {
     return out;
 }
 
+struct winsize window(int rows, int cols) {
+    struct winsize size {};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols);
+    return size;
+}
+
 int curses_color(const VTermColor& color, bool foreground) {
     bool is_default =
         foreground ? VTERM_COLOR_IS_DEFAULT_FG(&color) : VTERM_COLOR_IS_DEFAULT_BG(&color);
@@ -67,44 +74,9 @@ std::string color_name(int color) {
     return std::to_string(color);
 }
 
-struct SessionCallbacks {
-    static int settermprop(VTermProp prop, VTermValue* value, void* user) {
-        auto* s = static_cast<Session*>(user);
-        if (prop == VTERM_PROP_ALTSCREEN) s->altscreen_ = value->boolean != 0;
-        if (prop == VTERM_PROP_CURSORVISIBLE) s->cursor_visible_ = value->boolean != 0;
-        return 1;
-    }
-    static int movecursor(VTermPos pos, VTermPos, int, void* user) {
-        auto* s = static_cast<Session*>(user);
-        s->cursor_row_ = pos.row;
-        s->cursor_col_ = pos.col;
-        return 1;
-    }
-    static int damage(VTermRect, void* user) {
-        ++static_cast<Session*>(user)->changes_;
-        return 1;
-    }
-    // Answers of the emulated terminal (cursor reports, key presses) go to the program.
-    static void output(const char* bytes, size_t length, void* user) {
-        auto* s = static_cast<Session*>(user);
-        s->let_escape_stand_alone();
-        const bool lone_escape = length == 1 && bytes[0] == '\x1b';
-        while (length > 0 && s->master_ >= 0) {
-            ssize_t n = write(s->master_, bytes, length);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            bytes += n;
-            length -= static_cast<size_t>(n);
-        }
-        if (lone_escape) s->escape_read_ = s->when_input_read();
-    }
-};
-
 Session::Session(const Options& options)
     : options_(options), rows_(options.rows), cols_(options.cols) {
-    struct winsize size {};
-    size.ws_row = static_cast<unsigned short>(rows_);
-    size.ws_col = static_cast<unsigned short>(cols_);
+    struct winsize size = window(rows_, cols_);
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ < 0) {
         ADD_FAILURE() << "forkpty failed: " << strerror(errno);
@@ -138,12 +110,30 @@ Session::Session(const Options& options)
 
     vt_ = vterm_new(rows_, cols_);
     vterm_set_utf8(vt_, 1);
-    vterm_output_set_callback(vt_, SessionCallbacks::output, this);
+    // Answers of the emulated terminal (cursor reports, key presses) go to the program.
+    vterm_output_set_callback(
+        vt_,
+        [](const char* bytes, size_t length, void* user) {
+            static_cast<Session*>(user)->write_input(std::string(bytes, length));
+        },
+        this);
     screen_ = vterm_obtain_screen(vt_);
     static VTermScreenCallbacks callbacks{};
-    callbacks.damage = SessionCallbacks::damage;
-    callbacks.movecursor = SessionCallbacks::movecursor;
-    callbacks.settermprop = SessionCallbacks::settermprop;
+    callbacks.damage = [](VTermRect, void* user) {
+        ++static_cast<Session*>(user)->changes_;
+        return 1;
+    };
+    callbacks.movecursor = [](VTermPos pos, VTermPos, int, void* user) {
+        static_cast<Session*>(user)->cursor_row_ = pos.row;
+        static_cast<Session*>(user)->cursor_col_ = pos.col;
+        return 1;
+    };
+    callbacks.settermprop = [](VTermProp prop, VTermValue* value, void* user) {
+        auto* s = static_cast<Session*>(user);
+        if (prop == VTERM_PROP_ALTSCREEN) s->altscreen_ = value->boolean != 0;
+        if (prop == VTERM_PROP_CURSORVISIBLE) s->cursor_visible_ = value->boolean != 0;
+        return 1;
+    };
     vterm_screen_set_callbacks(screen_, &callbacks, this);
     vterm_screen_enable_altscreen(screen_, 1);
     vterm_screen_reset(screen_, 1);
@@ -182,8 +172,19 @@ void Session::let_escape_stand_alone() {
 }
 
 void Session::send_bytes(const std::string& bytes) {
-    SessionCallbacks::output(bytes.data(), bytes.size(), this);
+    write_input(bytes);
     pump();
+}
+
+void Session::write_input(const std::string& bytes) {
+    let_escape_stand_alone();
+    for (size_t sent = 0; sent < bytes.size() && master_ >= 0;) {
+        ssize_t n = write(master_, bytes.data() + sent, bytes.size() - sent);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        sent += static_cast<size_t>(n);
+    }
+    if (bytes == "\x1b") escape_read_ = when_input_read();
 }
 
 void Session::press(const std::string& key) {
@@ -195,11 +196,11 @@ void Session::press(const std::string& key) {
         vterm_keyboard_key(vt_, static_cast<VTermKey>(VTERM_KEY_FUNCTION(function)),
                            VTERM_MOD_NONE);
     else if (byte_keys.count(key))
-        send_bytes(byte_keys.at(key));
+        write_input(byte_keys.at(key));
     else if (key.size() == 3 && key.compare(0, 2, "C-") == 0 && isalpha(key[2]))
-        send_bytes(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
+        write_input(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
     else if (key.size() == 1)
-        send_bytes(key);
+        write_input(key);
     else
         ADD_FAILURE() << "unknown key name \"" << key << "\"";
     pump();
@@ -330,10 +331,8 @@ bool Session::contains(const std::string& text) const {
 Cell Session::cell(int row_index, int col) const {
     Cell out;
     out.text = " ";
-    if (row_index < 0 || row_index >= rows_ || col < 0 || col >= cols_) return out;
     VTermScreenCell c;
-    VTermPos pos = {row_index, col};
-    if (!vterm_screen_get_cell(screen_, pos, &c)) return out;
+    if (!vterm_screen_get_cell(screen_, VTermPos{row_index, col}, &c)) return out; // off screen
     if (c.chars[0]) {
         out.text.clear();
         for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i]; ++i)
@@ -356,11 +355,8 @@ void Session::resize(int rows, int cols) {
     std::string reset = "\033[r\033[" + std::to_string(std::min(cursor_row_, rows - 1) + 1) + ";" +
                         std::to_string(std::min(cursor_col_, cols - 1) + 1) + "H";
     vterm_input_write(vt_, reset.data(), reset.size());
-    struct winsize size {};
-    size.ws_row = static_cast<unsigned short>(rows);
-    size.ws_col = static_cast<unsigned short>(cols);
-    ioctl(master_, TIOCSWINSZ, &size);
-    if (pid_ > 0 && !exited_) kill(pid_, SIGWINCH);
+    struct winsize size = window(rows, cols);
+    ioctl(master_, TIOCSWINSZ, &size); // the pty signals SIGWINCH to its foreground
     pump();
 }
 

@@ -113,7 +113,6 @@ class Session {
     ::testing::AssertionResult modes_restored() const;
 
   private:
-    friend struct SessionCallbacks;
     bool read_some(int wait_ms);
     void feed(const char* bytes, size_t length);
     void reap(bool block);
@@ -122,6 +121,7 @@ class Session {
     // After an Esc, holds the next bytes back until the program has taken the Esc alone, so
     // that an Esc followed by a key is never read as an Alt chord or a key's sequence.
     void let_escape_stand_alone();
+    void write_input(const std::string& bytes);
 
     Options options_;
     int rows_, cols_;
