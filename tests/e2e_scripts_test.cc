@@ -2,7 +2,7 @@
 // test, E2e/Script.Runs/<name>. A script reads like the screen it expects, one step a line:
 //
 //   # comment
-//   size 24 80 | locale NAME | term NAME | env NAME=value   how the next `start` runs
+//   size 24 80 | env NAME=value ...        how the next `start` runs (TERM, LC_ALL, ...)
 //   localedef NAME INPUT CHARMAP           build a locale for the script, skip if impossible
 //   under FILE                             run scripts/FILE instead, with $STGC_UNDER_TEST
 //   timeout MS                             of the checks that follow (default 5000)
@@ -127,12 +127,12 @@ bool compare(const std::string& text, const std::string& op, const std::string& 
 
 // The words each step takes, its own included; 0 for any number.
 const std::map<std::string, size_t> steps = {
-    {"size", 3},    {"locale", 2},  {"term", 2},     {"env", 2},       {"localedef", 4},
-    {"under", 2},   {"timeout", 2}, {"write", 3},    {"reader", 2},    {"close", 2},
-    {"start", 1},   {"press", 0},   {"type", 2},     {"resize", 3},    {"signal", 2},
-    {"settle", 0},  {"storm", 3},   {"snapshot", 1}, {"unchanged", 1}, {"wait", 2},
-    {"gone", 2},    {"row", 4},     {"at", 4},       {"cell", 0},      {"cursor", 3},
-    {"changes", 4}, {"file", 4},    {"files", 2},    {"restored", 1},  {"exit", 2}};
+    {"size", 3},     {"env", 0},       {"localedef", 4}, {"under", 2},   {"timeout", 2},
+    {"write", 3},    {"reader", 2},    {"close", 2},     {"start", 1},   {"press", 0},
+    {"type", 2},     {"resize", 3},    {"signal", 2},    {"settle", 0},  {"storm", 3},
+    {"snapshot", 1}, {"unchanged", 1}, {"wait", 2},      {"gone", 2},    {"row", 4},
+    {"at", 4},       {"cell", 0},      {"cursor", 3},    {"changes", 4}, {"file", 4},
+    {"files", 2},    {"restored", 1},  {"exit", 2}};
 
 // "N" or "FIRST-LAST"; a negative N counts back from `count`.
 void span(const std::string& word, int count, int* first, int* last) {
@@ -194,15 +194,13 @@ class Runner {
         if (c == "size") {
             options_.rows = num(1);
             options_.cols = num(2);
-        } else if (c == "locale" || c == "term") {
-            (c == "locale" ? options_.locale : options_.term) = w_[1];
         } else if (c == "env") {
-            options_.env.push_back(w_[1]);
+            options_.env.insert(options_.env.end(), w_.begin() + 1, w_.end());
         } else if (c == "localedef") {
             if (testing_support::run_command("localedef -f " + w_[3] + " -i " + w_[2] + " '" +
                                              locales_.file(w_[1]) + "'") != 0)
                 skip_ = "localedef cannot build " + w_[1];
-            options_.locale = w_[1];
+            options_.env.push_back("LC_ALL=" + w_[1]);
             options_.env.push_back("LOCPATH=" + locales_.path());
         } else if (c == "under") {
             options_.binary = scripts_dir + "/" + w_[1];
@@ -420,21 +418,19 @@ class Runner {
         int top, bottom, first, last;
         span(w_[1], s.rows(), &top, &bottom);
         span(w_[2], s.cols(), &first, &last);
-        auto fits = [&](const e2e::Cell& cell, const std::string& a) {
-            if (a.compare(0, 3, "fg=") == 0) return e2e::color_name(cell.fg) == a.substr(3);
-            if (a.compare(0, 3, "bg=") == 0) return e2e::color_name(cell.bg) == a.substr(3);
-            bool want = a[0] != '-';
-            if (a.substr(!want) == "bold") return cell.bold == want;
-            if (a.substr(!want) == "reverse") return cell.reverse == want;
-            throw std::invalid_argument("unknown attribute " + a);
-        };
         int r = top, col = first;
+        // Every attribute named is a word of the cell's description.
+        auto fits = [&] {
+            const std::string words = describe(s.cell(r, col)) + " ";
+            for (size_t i = 3; i < w_.size(); ++i)
+                if (words.find(" " + w_[i] + " ") == std::string::npos) return false;
+            return true;
+        };
         AssertionResult result = wait(
             [&] {
                 for (r = top; r <= bottom; ++r)
                     for (col = first; col <= last; ++col)
-                        for (size_t i = 3; i < w_.size(); ++i)
-                            if (!fits(s.cell(r, col), w_[i])) return false;
+                        if (!fits()) return false;
                 return true;
             },
             "the cells' attributes");

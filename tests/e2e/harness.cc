@@ -97,9 +97,9 @@ Session::Session(const Options& options)
         if (!options_.cwd.empty() && chdir(options_.cwd.c_str()) != 0) _exit(126);
         for (const char* name : {"LINES", "COLUMNS", "ESCDELAY", "TMUX"})
             unsetenv(name);
-        setenv("TERM", options_.term.c_str(), 1);
-        setenv("LANG", options_.locale.c_str(), 1);
-        setenv("LC_ALL", options_.locale.c_str(), 1);
+        setenv("TERM", "xterm-256color", 1);
+        setenv("LANG", "C.UTF-8", 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
         for (const std::string& setting : options_.env)
             putenv(const_cast<char*>(setting.c_str()));
         execl(options_.binary.c_str(), options_.binary.c_str(), static_cast<char*>(nullptr));

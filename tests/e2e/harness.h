@@ -38,10 +38,10 @@ std::string color_name(int color);
 struct Options {
     int rows = 24;
     int cols = 80;
-    std::string cwd;                // working directory of the program (empty: inherited)
-    std::string locale = "C.UTF-8"; // LANG and LC_ALL of the program
-    std::string term = "xterm-256color";
-    std::vector<std::string> env; // further "NAME=value" settings
+    std::string cwd; // working directory of the program (empty: inherited)
+    // "NAME=value" settings of the program's environment, over TERM=xterm-256color and
+    // LANG=LC_ALL=C.UTF-8; a later setting of a name wins.
+    std::vector<std::string> env;
     std::string binary = STGC_BINARY;
     int timeout_ms = 5000; // default timeout of the waits
 };
