@@ -11,7 +11,7 @@
 //   start                                  start (again: a new session, same directory)
 //   press KEY ...                          key names as in the harness; KEY*N repeats
 //   type "text"                            bytes as typed
-//   resize ROWS COLS | signal TERM|HUP|INT|QUIT|USR1 | settle [MS]
+//   resize ROWS COLS | signal NAME (TERM, HUP, ...) | settle [MS]
 //   snapshot / unchanged                   rows 1 to the last, texts and colours, as they were
 //   storm KEYS SEED                        random keys and resizes, then back to the bar
 // Checks wait until they hold and fail with the screen after the timeout:
@@ -143,8 +143,8 @@ void span(const std::string& word, int count, int* first, int* last) {
 }
 
 std::string describe(const e2e::Cell& c) {
-    return "\"" + c.text + "\" fg=" + e2e::color_name(c.fg) + " bg=" + e2e::color_name(c.bg) +
-           (c.bold ? " bold" : " -bold") + (c.reverse ? " reverse" : " -reverse");
+    return "\"" + c.text + "\" fg=" + c.fg + " bg=" + c.bg + (c.bold ? " bold" : " -bold") +
+           (c.reverse ? " reverse" : " -reverse");
 }
 
 class Runner {
@@ -233,12 +233,11 @@ class Runner {
         } else if (c == "resize") {
             s_->resize(num(1), num(2));
         } else if (c == "signal") {
-            static const std::map<std::string, int> numbers = {{"TERM", SIGTERM},
-                                                               {"HUP", SIGHUP},
-                                                               {"INT", SIGINT},
-                                                               {"QUIT", SIGQUIT},
-                                                               {"USR1", SIGUSR1}};
-            s_->signal(numbers.at(w_[1]));
+            int sig = 1;
+            while (sig < NSIG && !(sigabbrev_np(sig) && w_[1] == sigabbrev_np(sig)))
+                ++sig;
+            if (sig == NSIG) throw std::invalid_argument("unknown signal " + w_[1]);
+            s_->signal(sig);
         } else if (c == "settle") {
             return s_->settle(w_.size() > 1 ? num(1) : 150, timeout_);
         } else if (c == "storm") {

@@ -46,10 +46,14 @@ struct winsize window(int rows, int cols) {
     return size;
 }
 
-int curses_color(const VTermColor& color, bool foreground) {
-    bool is_default =
+std::string color_name(const VTermColor& color, bool foreground) {
+    static const char* const names[] = {"black", "red",     "green", "yellow",
+                                        "blue",  "magenta", "cyan",  "white"};
+    const bool unset =
         foreground ? VTERM_COLOR_IS_DEFAULT_FG(&color) : VTERM_COLOR_IS_DEFAULT_BG(&color);
-    return !is_default && VTERM_COLOR_IS_INDEXED(&color) ? color.indexed.idx : default_color;
+    if (unset || !VTERM_COLOR_IS_INDEXED(&color)) return "default";
+    const int index = color.indexed.idx;
+    return index < 8 ? names[index] : std::to_string(index);
 }
 
 // clang-format off
@@ -65,14 +69,6 @@ const std::map<std::string, std::string> byte_keys = {
 // clang-format on
 
 } // namespace
-
-std::string color_name(int color) {
-    static const char* const names[] = {"black", "red",     "green", "yellow",
-                                        "blue",  "magenta", "cyan",  "white"};
-    if (color == default_color) return "default";
-    if (color >= 0 && color < 8) return names[color];
-    return std::to_string(color);
-}
 
 Session::Session(const Options& options)
     : options_(options), rows_(options.rows), cols_(options.cols) {
@@ -338,8 +334,8 @@ Cell Session::cell(int row_index, int col) const {
         for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i]; ++i)
             out.text += utf8(c.chars[i]);
     }
-    out.fg = curses_color(c.fg, true);
-    out.bg = curses_color(c.bg, false);
+    out.fg = color_name(c.fg, true);
+    out.bg = color_name(c.bg, false);
     out.bold = c.attrs.bold;
     out.reverse = c.attrs.reverse;
     return out;
@@ -367,9 +363,7 @@ void Session::signal(int sig) {
 
 ::testing::AssertionResult Session::wait_exit(int timeout_ms) {
     exit_expected_ = true;
-    auto result = wait_until([&] { return exited_; }, "the program to exit", timeout_ms);
-    pump();
-    return result;
+    return wait_until([&] { return exited_; }, "the program to exit", timeout_ms);
 }
 
 ::testing::AssertionResult Session::terminal_restored() const {

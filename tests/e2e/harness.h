@@ -30,11 +30,6 @@ struct VTermScreen;
 
 namespace e2e {
 
-// The terminal's default colour (none set); others are curses colour numbers.
-constexpr int default_color = -1;
-// "black", "red", ... "white", "default"; other palette entries as their number.
-std::string color_name(int color);
-
 struct Options {
     int rows = 24;
     int cols = 80;
@@ -48,8 +43,9 @@ struct Options {
 
 struct Cell {
     std::string text; // the character (UTF-8), " " when empty
-    int fg = default_color;
-    int bg = default_color;
+    // Colours: "black", "red", ... "white" (curses' first eight), "default" (none set), other
+    // palette entries as their number.
+    std::string fg = "default", bg = "default";
     bool bold = false;
     bool reverse = false;
 };
