@@ -29,13 +29,10 @@ const std::string named = "><^|{}#~`@";
 const int codes[] = {0405, 0404, 0513, 0514, 0403, 0402, -1, 0407, 0512, 0406};
 
 const Case cases[] = {
-    // At the start: cursor 0, overwrite, replace-on-type.
-    {"output.svg", "", "output.svg", 0, true, false, keep},
     // Right, Tab, Insert or Exit-insert first keep the text; Tab and Insert toggle insert mode.
     {"output.svg", "\tX\tY", "XYutput.svg", 2, false, false, keep},
     {"output.svg", "^X^", "Xoutput.svg", 1, false, false, Outcome::mode_changed},
     {"output.svg", "|X|Y", "XYutput.svg", 2, false, false, keep},
-    {"abef", "\t>>cd", "abcdef", 4, false, true, keep},
     // field - 1 characters at most, in both modes and any field; a longer start is cut.
     {"", std::string(60, 'a') + "<Z", std::string(48, 'a') + "Z", 49, false, false, keep},
     {"", "123456789012345678901234", "1234567890123456789", 19, false, false, keep, 20},
