@@ -203,20 +203,14 @@ void Session::press(const std::string& key) {
 }
 
 bool Session::read_some(int wait_ms) {
-    if (master_ < 0) return false;
     struct pollfd fd = {master_, POLLIN, 0};
-    if (poll(&fd, 1, wait_ms) <= 0) return false;
+    if (master_ < 0 || poll(&fd, 1, wait_ms) <= 0) return false;
     char chunk[8192];
     bool got = false;
-    for (;;) {
-        ssize_t n = read(master_, chunk, sizeof chunk);
-        if (n > 0) {
-            feed(chunk, static_cast<size_t>(n));
-            got = true;
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        break; // EAGAIN: drained; EIO or 0: the program closed the terminal
+    // Until EAGAIN (drained), or EIO or 0 (the program closed the terminal).
+    for (ssize_t n; (n = read(master_, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR);) {
+        if (n > 0) feed(chunk, static_cast<size_t>(n));
+        got = got || n > 0;
     }
     if (got) vterm_screen_flush_damage(screen_);
     return got;
@@ -224,34 +218,26 @@ bool Session::read_some(int wait_ms) {
 
 void Session::feed(const char* bytes, size_t length) {
     std::string out;
-    out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
-        char c = bytes[i];
-        if (!escape_.empty()) {
-            escape_ += c;
-            bool csi = escape_.size() >= 2 && escape_[1] == '[';
-            if (escape_.size() == 2 && !csi) {
-                out += escape_; // a two-byte or charset sequence: passed on as it comes
-                escape_.clear();
-            } else if (csi && escape_.size() > 2 && c >= 0x40 && c <= 0x7e) {
-                if (c == 'b' && last_graphic_ >= 0) {
-                    int count = atoi(escape_.c_str() + 2);
-                    out.append(static_cast<size_t>(count < 1 ? 1 : count),
-                               static_cast<char>(last_graphic_));
-                } else {
-                    out += escape_;
-                }
-                escape_.clear();
-            }
+        const char c = bytes[i];
+        if (escape_.empty() && c != '\x1b') {
+            const unsigned char u = static_cast<unsigned char>(c);
+            last_graphic_ = u >= 0x20 && u < 0x7f ? u : -1;
+            out += c;
             continue;
         }
-        if (c == '\x1b') {
-            escape_ = c;
-            continue;
+        escape_ += c;
+        const bool csi = escape_.size() >= 2 && escape_[1] == '[';
+        if (escape_.size() == 2 && !csi) {
+            out += escape_; // a two-byte or charset sequence: passed on as it comes
+            escape_.clear();
+        } else if (csi && escape_.size() > 2 && c >= 0x40 && c <= 0x7e) {
+            if (c == 'b' && last_graphic_ >= 0) // REP: the last printable byte, count times
+                escape_ = std::string(static_cast<size_t>(std::max(atoi(escape_.c_str() + 2), 1)),
+                                      static_cast<char>(last_graphic_));
+            out += escape_;
+            escape_.clear();
         }
-        unsigned char u = static_cast<unsigned char>(c);
-        last_graphic_ = u >= 0x20 && u < 0x7f ? u : -1;
-        out += c;
     }
     vterm_input_write(vt_, out.data(), out.size());
 }
