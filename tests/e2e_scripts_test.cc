@@ -17,7 +17,7 @@
 // Checks wait until they hold and fail with the screen after the timeout:
 //   wait "text" / gone "text"              the screen shows / no longer shows the text
 //   row N = "text" / ~ "text" / =~ "regex" the row, spaces at its end cut, is / contains the
-//                                          text / matches the (ECMAScript) expression
+//                                          text / matches the POSIX extended expression
 //   at ROW COL "text"                      the text stands at the position
 //   cell ROW COL fg=C bg=C bold -bold reverse -reverse   every attribute named holds
 //   cursor ROW COL                         the visible cursor stands there
@@ -31,6 +31,7 @@
 // any other backslash stays, for regular expressions.
 #include <fcntl.h>
 #include <glob.h>
+#include <regex.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,7 +45,6 @@
 #include <map>
 #include <memory>
 #include <random>
-#include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -121,7 +121,14 @@ size_t characters(const std::string& utf8) {
 bool compare(const std::string& text, const std::string& op, const std::string& with) {
     if (op == "=") return text == with;
     if (op == "~") return text.find(with) != std::string::npos;
-    if (op == "=~") return std::regex_match(text, std::regex(with));
+    if (op == "=~") {
+        regex_t re;
+        if (regcomp(&re, ("^(" + with + ")$").c_str(), REG_EXTENDED | REG_NOSUB) != 0)
+            throw std::invalid_argument("bad regular expression");
+        const bool found = regexec(&re, text.c_str(), 0, nullptr, 0) == 0;
+        regfree(&re);
+        return found;
+    }
     throw std::invalid_argument("unknown comparison " + op);
 }
 
