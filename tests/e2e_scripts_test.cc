@@ -13,7 +13,9 @@
 //   type "text"                            bytes as typed
 //   resize ROWS COLS | signal NAME (TERM, HUP, ...) | settle [MS]
 //   snapshot / unchanged                   rows 1 to the last, texts and colours, as they were
-//   storm KEYS SEED                        random keys and resizes, then back to the bar
+//   storm KEYS SEED                        random keys and resizes, then back to the bar; an
+//                                          exit on the way must be clean, then the script's
+//                                          lines since `start` run again and the storm goes on
 // Checks wait until they hold and fail with the screen after the timeout:
 //   wait "text" / gone "text"              the screen shows / no longer shows the text
 //   row N = "text" / ~ "text" / =~ "regex" the row, spaces at its end cut, is / contains the
