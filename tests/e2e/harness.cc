@@ -39,72 +39,40 @@ std::string utf8(uint32_t c) {
     return out;
 }
 
-int curses_color(const VTermColor& color, bool foreground) {
-    bool is_default =
-        foreground ? VTERM_COLOR_IS_DEFAULT_FG(&color) : VTERM_COLOR_IS_DEFAULT_BG(&color);
-    return !is_default && VTERM_COLOR_IS_INDEXED(&color) ? color.indexed.idx : default_color;
+struct winsize window(int rows, int cols) {
+    struct winsize size {};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols);
+    return size;
 }
 
-const std::map<std::string, VTermKey>& named_keys() {
-    // clang-format off
-    static const std::map<std::string, VTermKey> keys = {
-        {"Up", VTERM_KEY_UP}, {"Down", VTERM_KEY_DOWN}, {"Left", VTERM_KEY_LEFT},
-        {"Right", VTERM_KEY_RIGHT}, {"Enter", VTERM_KEY_ENTER}, {"Esc", VTERM_KEY_ESCAPE},
-        {"Tab", VTERM_KEY_TAB}, {"Insert", VTERM_KEY_INS}, {"Delete", VTERM_KEY_DEL},
-        {"Home", VTERM_KEY_HOME}, {"End", VTERM_KEY_END}, {"PageUp", VTERM_KEY_PAGEUP},
-        {"PageDown", VTERM_KEY_PAGEDOWN}, {"Backspace", VTERM_KEY_BACKSPACE}};
-    // clang-format on
-    return keys;
+std::string color_name(const VTermColor& color, bool foreground) {
+    static const char* const names[] = {"black", "red",     "green", "yellow",
+                                        "blue",  "magenta", "cyan",  "white"};
+    const bool unset =
+        foreground ? VTERM_COLOR_IS_DEFAULT_FG(&color) : VTERM_COLOR_IS_DEFAULT_BG(&color);
+    if (unset || !VTERM_COLOR_IS_INDEXED(&color)) return "default";
+    const int index = color.indexed.idx;
+    return index < 8 ? names[index] : std::to_string(index);
 }
+
+// clang-format off
+const std::map<std::string, VTermKey> named_keys = {
+    {"Up", VTERM_KEY_UP}, {"Down", VTERM_KEY_DOWN}, {"Left", VTERM_KEY_LEFT},
+    {"Right", VTERM_KEY_RIGHT}, {"Enter", VTERM_KEY_ENTER}, {"Esc", VTERM_KEY_ESCAPE},
+    {"Tab", VTERM_KEY_TAB}, {"Insert", VTERM_KEY_INS}, {"Delete", VTERM_KEY_DEL},
+    {"Home", VTERM_KEY_HOME}, {"End", VTERM_KEY_END}, {"PageUp", VTERM_KEY_PAGEUP},
+    {"PageDown", VTERM_KEY_PAGEDOWN}, {"Backspace", VTERM_KEY_BACKSPACE}};
+// The erase and line-kill characters are the ones the child's line discipline is given.
+const std::map<std::string, std::string> byte_keys = {
+    {"Space", " "}, {"Erase", "\x7f"}, {"Kill", "\x15"}};
+// clang-format on
 
 } // namespace
 
-std::string color_name(int color) {
-    static const char* const names[] = {"black", "red",     "green", "yellow",
-                                        "blue",  "magenta", "cyan",  "white"};
-    if (color == default_color) return "default";
-    if (color >= 0 && color < 8) return names[color];
-    return std::to_string(color);
-}
-
-struct SessionCallbacks {
-    static int settermprop(VTermProp prop, VTermValue* value, void* user) {
-        auto* s = static_cast<Session*>(user);
-        if (prop == VTERM_PROP_ALTSCREEN) s->altscreen_ = value->boolean != 0;
-        if (prop == VTERM_PROP_CURSORVISIBLE) s->cursor_visible_ = value->boolean != 0;
-        return 1;
-    }
-    static int movecursor(VTermPos pos, VTermPos, int, void* user) {
-        auto* s = static_cast<Session*>(user);
-        s->cursor_row_ = pos.row;
-        s->cursor_col_ = pos.col;
-        return 1;
-    }
-    static int damage(VTermRect, void* user) {
-        ++static_cast<Session*>(user)->changes_;
-        return 1;
-    }
-    // Answers of the emulated terminal (cursor reports, key presses) go to the program.
-    static void output(const char* bytes, size_t length, void* user) {
-        auto* s = static_cast<Session*>(user);
-        s->let_escape_stand_alone();
-        const bool lone_escape = length == 1 && bytes[0] == '\x1b';
-        while (length > 0 && s->master_ >= 0) {
-            ssize_t n = write(s->master_, bytes, length);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            bytes += n;
-            length -= static_cast<size_t>(n);
-        }
-        if (lone_escape) s->escape_read_ = s->when_input_read();
-    }
-};
-
 Session::Session(const Options& options)
     : options_(options), rows_(options.rows), cols_(options.cols) {
-    struct winsize size {};
-    size.ws_row = static_cast<unsigned short>(rows_);
-    size.ws_col = static_cast<unsigned short>(cols_);
+    struct winsize size = window(rows_, cols_);
     pid_ = forkpty(&master_, nullptr, nullptr, &size);
     if (pid_ < 0) {
         ADD_FAILURE() << "forkpty failed: " << strerror(errno);
@@ -118,21 +86,18 @@ Session::Session(const Options& options)
             modes.c_iflag |= ICRNL | IXON;
             modes.c_cc[VINTR] = 0x03;
             modes.c_cc[VQUIT] = 0x1c;
-            modes.c_cc[VERASE] = 0x7f;
-            modes.c_cc[VKILL] = 0x15;
+            modes.c_cc[VERASE] = byte_keys.at("Erase")[0];
+            modes.c_cc[VKILL] = byte_keys.at("Kill")[0];
             tcsetattr(0, TCSANOW, &modes);
         }
         if (!options_.cwd.empty() && chdir(options_.cwd.c_str()) != 0) _exit(126);
         for (const char* name : {"LINES", "COLUMNS", "ESCDELAY", "TMUX"})
             unsetenv(name);
-        setenv("TERM", options_.term.c_str(), 1);
-        setenv("LANG", options_.locale.c_str(), 1);
-        setenv("LC_ALL", options_.locale.c_str(), 1);
-        for (const std::string& setting : options_.env) {
-            size_t eq = setting.find('=');
-            if (eq != std::string::npos)
-                setenv(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str(), 1);
-        }
+        setenv("TERM", "xterm-256color", 1);
+        setenv("LANG", "C.UTF-8", 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
+        for (const std::string& setting : options_.env)
+            putenv(const_cast<char*>(setting.c_str()));
         execl(options_.binary.c_str(), options_.binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -141,15 +106,30 @@ Session::Session(const Options& options)
 
     vt_ = vterm_new(rows_, cols_);
     vterm_set_utf8(vt_, 1);
-    vterm_output_set_callback(vt_, SessionCallbacks::output, this);
+    // Answers of the emulated terminal (cursor reports, key presses) go to the program.
+    vterm_output_set_callback(
+        vt_,
+        [](const char* bytes, size_t length, void* user) {
+            static_cast<Session*>(user)->write_input(std::string(bytes, length));
+        },
+        this);
     screen_ = vterm_obtain_screen(vt_);
-    static VTermScreenCallbacks callbacks = [] {
-        VTermScreenCallbacks c{};
-        c.damage = SessionCallbacks::damage;
-        c.movecursor = SessionCallbacks::movecursor;
-        c.settermprop = SessionCallbacks::settermprop;
-        return c;
-    }();
+    static VTermScreenCallbacks callbacks{};
+    callbacks.damage = [](VTermRect, void* user) {
+        ++static_cast<Session*>(user)->changes_;
+        return 1;
+    };
+    callbacks.movecursor = [](VTermPos pos, VTermPos, int, void* user) {
+        static_cast<Session*>(user)->cursor_row_ = pos.row;
+        static_cast<Session*>(user)->cursor_col_ = pos.col;
+        return 1;
+    };
+    callbacks.settermprop = [](VTermProp prop, VTermValue* value, void* user) {
+        auto* s = static_cast<Session*>(user);
+        if (prop == VTERM_PROP_ALTSCREEN) s->altscreen_ = value->boolean != 0;
+        if (prop == VTERM_PROP_CURSORVISIBLE) s->cursor_visible_ = value->boolean != 0;
+        return 1;
+    };
     vterm_screen_set_callbacks(screen_, &callbacks, this);
     vterm_screen_enable_altscreen(screen_, 1);
     vterm_screen_reset(screen_, 1);
@@ -188,52 +168,49 @@ void Session::let_escape_stand_alone() {
 }
 
 void Session::send_bytes(const std::string& bytes) {
-    SessionCallbacks::output(bytes.data(), bytes.size(), this);
+    write_input(bytes);
     pump();
 }
 
-void Session::press(const std::string& key, int times) {
-    for (int i = 0; i < times; ++i) {
-        auto named = named_keys().find(key);
-        struct termios modes {};
-        if (named != named_keys().end()) {
-            vterm_keyboard_key(vt_, named->second, VTERM_MOD_NONE);
-        } else if (key == "Space") {
-            vterm_keyboard_unichar(vt_, ' ', VTERM_MOD_NONE);
-        } else if ((key == "Erase" || key == "Kill") && tcgetattr(master_, &modes) == 0) {
-            send_bytes(
-                std::string(1, static_cast<char>(modes.c_cc[key == "Erase" ? VERASE : VKILL])));
-        } else if (key.size() == 3 && key.compare(0, 2, "C-") == 0 && isalpha(key[2])) {
-            send_bytes(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
-        } else if (key.size() >= 2 && key[0] == 'F' && atoi(key.c_str() + 1) > 0) {
-            vterm_keyboard_key(vt_,
-                               static_cast<VTermKey>(VTERM_KEY_FUNCTION(atoi(key.c_str() + 1))),
-                               VTERM_MOD_NONE);
-        } else if (key.size() == 1) {
-            send_bytes(key);
-        } else {
-            ADD_FAILURE() << "unknown key name \"" << key << "\"";
-            return;
-        }
-        pump();
+void Session::write_input(const std::string& bytes) {
+    let_escape_stand_alone();
+    for (size_t sent = 0; sent < bytes.size() && master_ >= 0;) {
+        ssize_t n = write(master_, bytes.data() + sent, bytes.size() - sent);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        sent += static_cast<size_t>(n);
     }
+    if (bytes == "\x1b") escape_read_ = when_input_read();
+}
+
+void Session::press(const std::string& key) {
+    auto named = named_keys.find(key);
+    const int function = key.size() >= 2 && key[0] == 'F' ? atoi(key.c_str() + 1) : 0;
+    if (named != named_keys.end())
+        vterm_keyboard_key(vt_, named->second, VTERM_MOD_NONE);
+    else if (function > 0)
+        vterm_keyboard_key(vt_, static_cast<VTermKey>(VTERM_KEY_FUNCTION(function)),
+                           VTERM_MOD_NONE);
+    else if (byte_keys.count(key))
+        write_input(byte_keys.at(key));
+    else if (key.size() == 3 && key.compare(0, 2, "C-") == 0 && isalpha(key[2]))
+        write_input(std::string(1, static_cast<char>(tolower(key[2]) - 'a' + 1)));
+    else if (key.size() == 1)
+        write_input(key);
+    else
+        ADD_FAILURE() << "unknown key name \"" << key << "\"";
+    pump();
 }
 
 bool Session::read_some(int wait_ms) {
-    if (master_ < 0) return false;
     struct pollfd fd = {master_, POLLIN, 0};
-    if (poll(&fd, 1, wait_ms) <= 0) return false;
+    if (master_ < 0 || poll(&fd, 1, wait_ms) <= 0) return false;
     char chunk[8192];
     bool got = false;
-    for (;;) {
-        ssize_t n = read(master_, chunk, sizeof chunk);
-        if (n > 0) {
-            feed(chunk, static_cast<size_t>(n));
-            got = true;
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        break; // EAGAIN: drained; EIO or 0: the program closed the terminal
+    // Until EAGAIN (drained), or EIO or 0 (the program closed the terminal).
+    for (ssize_t n; (n = read(master_, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR);) {
+        if (n > 0) feed(chunk, static_cast<size_t>(n));
+        got = got || n > 0;
     }
     if (got) vterm_screen_flush_damage(screen_);
     return got;
@@ -241,34 +218,26 @@ bool Session::read_some(int wait_ms) {
 
 void Session::feed(const char* bytes, size_t length) {
     std::string out;
-    out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
-        char c = bytes[i];
-        if (!escape_.empty()) {
-            escape_ += c;
-            bool csi = escape_.size() >= 2 && escape_[1] == '[';
-            if (escape_.size() == 2 && !csi) {
-                out += escape_; // a two-byte or charset sequence: passed on as it comes
-                escape_.clear();
-            } else if (csi && escape_.size() > 2 && c >= 0x40 && c <= 0x7e) {
-                if (c == 'b' && last_graphic_ >= 0) {
-                    int count = atoi(escape_.c_str() + 2);
-                    out.append(static_cast<size_t>(count < 1 ? 1 : count),
-                               static_cast<char>(last_graphic_));
-                } else {
-                    out += escape_;
-                }
-                escape_.clear();
-            }
+        const char c = bytes[i];
+        if (escape_.empty() && c != '\x1b') {
+            const unsigned char u = static_cast<unsigned char>(c);
+            last_graphic_ = u >= 0x20 && u < 0x7f ? u : -1;
+            out += c;
             continue;
         }
-        if (c == '\x1b') {
-            escape_ = c;
-            continue;
+        escape_ += c;
+        const bool csi = escape_.size() >= 2 && escape_[1] == '[';
+        if (escape_.size() == 2 && !csi) {
+            out += escape_; // a two-byte or charset sequence: passed on as it comes
+            escape_.clear();
+        } else if (csi && escape_.size() > 2 && c >= 0x40 && c <= 0x7e) {
+            if (c == 'b' && last_graphic_ >= 0) // REP: the last printable byte, count times
+                escape_ = std::string(static_cast<size_t>(std::max(atoi(escape_.c_str() + 2), 1)),
+                                      static_cast<char>(last_graphic_));
+            out += escape_;
+            escape_.clear();
         }
-        unsigned char u = static_cast<unsigned char>(c);
-        last_graphic_ = u >= 0x20 && u < 0x7f ? u : -1;
-        out += c;
     }
     vterm_input_write(vt_, out.data(), out.size());
 }
@@ -317,34 +286,21 @@ void Session::reap(bool block) {
 }
 
 ::testing::AssertionResult Session::settle(int quiet_ms, int timeout_ms) {
-    if (timeout_ms < 0) timeout_ms = options_.timeout_ms;
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     unsigned long seen = changes_;
     auto quiet_since = Clock::now();
-    while (Clock::now() < deadline) {
-        read_some(10);
-        reap(false);
-        if (changes_ != seen) {
+    return wait_until(
+        [&] {
+            if (changes_ != seen) quiet_since = Clock::now();
             seen = changes_;
-            quiet_since = Clock::now();
-        } else if (Clock::now() - quiet_since >= std::chrono::milliseconds(quiet_ms)) {
-            return ::testing::AssertionSuccess();
-        }
-    }
-    return ::testing::AssertionFailure() << "the screen kept changing\n" << dump();
+            return Clock::now() - quiet_since >= std::chrono::milliseconds(quiet_ms);
+        },
+        "the screen to keep still for " + std::to_string(quiet_ms) + " ms", timeout_ms);
 }
 
 std::string Session::text_at(int row_index, int col, int length) const {
     std::string out;
     for (int c = col; c < col + length && c < cols_; ++c)
         out += cell(row_index, c).text;
-    return out;
-}
-
-std::string Session::screen() const {
-    std::string out;
-    for (int r = 0; r < rows_; ++r)
-        out += row(r) + "\n";
     return out;
 }
 
@@ -357,17 +313,15 @@ bool Session::contains(const std::string& text) const {
 Cell Session::cell(int row_index, int col) const {
     Cell out;
     out.text = " ";
-    if (row_index < 0 || row_index >= rows_ || col < 0 || col >= cols_) return out;
     VTermScreenCell c;
-    VTermPos pos = {row_index, col};
-    if (!vterm_screen_get_cell(screen_, pos, &c)) return out;
+    if (!vterm_screen_get_cell(screen_, VTermPos{row_index, col}, &c)) return out; // off screen
     if (c.chars[0]) {
         out.text.clear();
         for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && c.chars[i]; ++i)
             out.text += utf8(c.chars[i]);
     }
-    out.fg = curses_color(c.fg, true);
-    out.bg = curses_color(c.bg, false);
+    out.fg = color_name(c.fg, true);
+    out.bg = color_name(c.bg, false);
     out.bold = c.attrs.bold;
     out.reverse = c.attrs.reverse;
     return out;
@@ -383,11 +337,8 @@ void Session::resize(int rows, int cols) {
     std::string reset = "\033[r\033[" + std::to_string(std::min(cursor_row_, rows - 1) + 1) + ";" +
                         std::to_string(std::min(cursor_col_, cols - 1) + 1) + "H";
     vterm_input_write(vt_, reset.data(), reset.size());
-    struct winsize size {};
-    size.ws_row = static_cast<unsigned short>(rows);
-    size.ws_col = static_cast<unsigned short>(cols);
-    ioctl(master_, TIOCSWINSZ, &size);
-    if (pid_ > 0 && !exited_) kill(pid_, SIGWINCH);
+    struct winsize size = window(rows, cols);
+    ioctl(master_, TIOCSWINSZ, &size); // the pty signals SIGWINCH to its foreground
     pump();
 }
 
@@ -398,9 +349,7 @@ void Session::signal(int sig) {
 
 ::testing::AssertionResult Session::wait_exit(int timeout_ms) {
     exit_expected_ = true;
-    auto result = wait_until([&] { return exited_; }, "the program to exit", timeout_ms);
-    pump();
-    return result;
+    return wait_until([&] { return exited_; }, "the program to exit", timeout_ms);
 }
 
 ::testing::AssertionResult Session::terminal_restored() const {

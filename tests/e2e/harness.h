@@ -30,26 +30,22 @@ struct VTermScreen;
 
 namespace e2e {
 
-// The terminal's default colour (none set); others are curses colour numbers.
-constexpr int default_color = -1;
-// "black", "red", ... "white", "default"; other palette entries as their number.
-std::string color_name(int color);
-
 struct Options {
     int rows = 24;
     int cols = 80;
-    std::string cwd;                // working directory of the program (empty: inherited)
-    std::string locale = "C.UTF-8"; // LANG and LC_ALL of the program
-    std::string term = "xterm-256color";
-    std::vector<std::string> env; // further "NAME=value" settings
+    std::string cwd; // working directory of the program (empty: inherited)
+    // "NAME=value" settings of the program's environment, over TERM=xterm-256color and
+    // LANG=LC_ALL=C.UTF-8; a later setting of a name wins.
+    std::vector<std::string> env;
     std::string binary = STGC_BINARY;
     int timeout_ms = 5000; // default timeout of the waits
 };
 
 struct Cell {
     std::string text; // the character (UTF-8), " " when empty
-    int fg = default_color;
-    int bg = default_color;
+    // Colours: "black", "red", ... "white" (curses' first eight), "default" (none set), other
+    // palette entries as their number.
+    std::string fg = "default", bg = "default";
     bool bold = false;
     bool reverse = false;
 };
@@ -65,10 +61,10 @@ class Session {
 
     // Sends a key by name: "Up", "Down", "Left", "Right", "Enter", "Esc", "Tab", "Insert",
     // "Delete", "Home", "End", "PageUp", "PageDown", "Backspace" (the key), "Space",
-    // "F1".."F12", "C-a".."C-z", "Erase" and "Kill" (the pty's erase and line-kill
-    // characters), or a single character. An unknown name fails the test. A lone Esc, pressed
+    // "F1".."F12", "C-a".."C-z", "Erase" and "Kill" (the erase and line-kill characters the
+    // pty is given), or a single character. An unknown name fails the test. A lone Esc, pressed
     // or typed, reaches the program as a key of its own: what follows waits until it is taken.
-    void press(const std::string& key, int times = 1);
+    void press(const std::string& key);
     // Sends text as typed characters (raw bytes).
     void type(const std::string& text) { send_bytes(text); }
     void send_bytes(const std::string& bytes);
@@ -87,8 +83,8 @@ class Session {
     // `length` characters of a row from `col`; row() is the full width, empty cells as spaces.
     std::string text_at(int row, int col, int length) const;
     std::string row(int row) const { return text_at(row, 0, cols_); }
-    // The whole screen, one line per row.
-    std::string screen() const;
+    // The whole screen, one numbered line per row, end spaces cut; and what else is known.
+    std::string dump() const;
     bool contains(const std::string& text) const;
     Cell cell(int row, int col) const;
     // The cursor's position and whether the program asked for it to be visible.
@@ -111,10 +107,8 @@ class Session {
     // Only the pty's modes: for a program that ended while keys were still being sent, since
     // the line discipline's Ctrl-C throws away output the emulator has not read.
     ::testing::AssertionResult modes_restored() const;
-    bool in_alternate_screen() const { return altscreen_; }
 
   private:
-    friend struct SessionCallbacks;
     bool read_some(int wait_ms);
     void feed(const char* bytes, size_t length);
     void reap(bool block);
@@ -123,7 +117,7 @@ class Session {
     // After an Esc, holds the next bytes back until the program has taken the Esc alone, so
     // that an Esc followed by a key is never read as an Alt chord or a key's sequence.
     void let_escape_stand_alone();
-    std::string dump() const;
+    void write_input(const std::string& bytes);
 
     Options options_;
     int rows_, cols_;
