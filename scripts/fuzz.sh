@@ -10,7 +10,7 @@ set -eu
 cd "$(dirname "$0")/.."
 seconds="${1:-600}"
 [ $# -gt 0 ] && shift
-targets="${*:-decoder line_editor}"
+targets="${*:-decoder geometry line_editor read_number}"
 jobs="$(nproc)"
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DSTGC_FUZZ=ON -DSTGC_TESTS=OFF -DSTGC_BENCH=OFF \
