@@ -24,22 +24,6 @@ void transitions_between(const stgc& tables, int j, int k, std::vector<transitio
     }
 }
 
-std::vector<int> even_neighbours(const stgc& tables, int i) {
-    std::vector<int> found;
-    const int n = tables.heads;
-    const int a = tables.even_necklaces[i];
-    for (int p = 0; p < n; ++p)
-        for (int q = p + 1; q < n; ++q) {
-            int index, rotation;
-            // Two flips keep the parity, so a located word is an even necklace.
-            if (tables.locate(a ^ (1 << p) ^ (1 << q), &index, &rotation) && index != i)
-                found.push_back(index);
-        }
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
-    return found;
-}
-
 int half_edges_of(const stgc& tables, int x, half_edge* out) {
     const int n = tables.heads;
     const int word = tables.node_word(x);

@@ -18,10 +18,6 @@ struct transition {
 // j == k or when the two are not neighbours.
 void transitions_between(const stgc& tables, int j, int k, std::vector<transition>& out);
 
-// The even necklaces that differ from even necklace i in exactly two bits in some rotation,
-// ascending, without i itself.
-std::vector<int> even_neighbours(const stgc& tables, int i);
-
 // One edge of the necklace graph seen from node x (evens 0..E-1, odds E..E+O-1): flipping bit
 // `bit` of x's word lands on node `to`, rotated `voltage` places from its representative.
 struct half_edge {

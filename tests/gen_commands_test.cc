@@ -91,6 +91,12 @@ TEST(Search, EveryOfferedQuality) {
         }
     }
     replace_global_stgc(nullptr);
+    // The search itself refuses what the prompts would not offer.
+    const int max = build(5);
+    MessageLog log;
+    EXPECT_FALSE(perebor.process(max + 10));
+    EXPECT_EQ(log.body(), "Too high Quality\n");
+    EXPECT_EQ(global_stgc, nullptr);
 }
 
 // Per answer (quality, then cog number): the offers, the listing, the echo in 64 bits, each
