@@ -1,6 +1,5 @@
 #include "gen/transitions.h"
 
-#include <algorithm>
 
 void transitions_between(const stgc& tables, int j, int k, std::vector<transition>& out) {
     out.clear();
