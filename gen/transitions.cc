@@ -1,6 +1,5 @@
 #include "gen/transitions.h"
 
-
 void transitions_between(const stgc& tables, int j, int k, std::vector<transition>& out) {
     out.clear();
     if (j == k) return;
