@@ -49,8 +49,6 @@ class MessageLog {
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
     const std::string& body() const { return log_.body; }
-    const std::string& error() const { return log_.error; }
-    const std::string& status() const { return log_.status; }
     void clear() { log_ = headless_log{}; }
 
   private:
