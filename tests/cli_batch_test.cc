@@ -139,8 +139,8 @@ TEST(Batch, InterruptedSearchWritesTheBestCodeSoFar) {
     std::string said;
     const std::string search = batch + " generate -n 10 -q 960 --longest-runs --time 900";
     EXPECT_EQ(run_command("cd '" + dir.path() + "' && { " + search + " -o best.stgc 2>err & " +
-                              "until grep -q 'shortest run' err; do sleep 0.05; done; " +
-                              "kill -INT $! && wait $!; }",
+                              "i=0; until grep -q 'shortest run' err || [ $i -gt 9999 ]; do " +
+                              "sleep 0.05; i=$((i+1)); done; " + "kill -INT $! && wait $!; }",
                           &said),
               0)
         << said;
