@@ -110,6 +110,9 @@ TEST(DiskFiles, WhatCannotBeMadeIsRefused) {
     EXPECT_GT(end - path, svg_path_bound(2000) * 9 / 10);
 
     EXPECT_EQ(format_gerber(crowded.get(), tiny, 0, out), d::gerber_resolution);
+    // One short run at the side, where its ends differ only below the resolution.
+    std::unique_ptr<int[]> side(make_runlist({25000, 1, 49999, 25000}));
+    EXPECT_EQ(format_gerber(side.get(), tiny, 0, out), d::gerber_resolution);
     std::unique_ptr<int[]> whole(make_runlist({5}));
     EXPECT_EQ(format_gerber(whole.get(), tiny, 0, out), d::ok);
 }
