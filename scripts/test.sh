@@ -7,17 +7,19 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
 jobs="$(nproc)"
+# Most tests wait on a terminal or a tool rather than compute: twice as many run at once.
+tests="$((2 * jobs))"
 
 echo "== normal build =="
 cmake -S . -B build >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$tests"
 
 echo "== sanitizer build =="
 cmake -S . -B build-asan -DSTGC_SANITIZE=ON -DSTGC_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+  ctest --test-dir build-asan --output-on-failure -j "$tests"
 
 echo "== fuzz targets =="
 cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSTGC_FUZZ=ON \
