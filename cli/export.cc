@@ -14,7 +14,8 @@
 #include "export/table_decoder.h"
 #include "export/table_text.h"
 
-namespace {
+// Named: the front end compiles as one unit, where anonymous namespaces would meet.
+namespace export_job {
 
 struct export_options {
     std::string input;
@@ -181,7 +182,8 @@ int run() {
     return status;
 }
 
-} // namespace
+} // namespace export_job
 
 const batch_command export_command = {
-    "export", "Write a drawing, CNC files or a decoder table of a code file", setup, run};
+    "export", "Write a drawing, CNC files or a decoder table of a code file", export_job::setup,
+    export_job::run};

@@ -11,7 +11,8 @@
 #include "gen/run_search.h"
 #include "tui/ui.h"
 
-namespace {
+// Named: the front end compiles as one unit, where anonymous namespaces would meet.
+namespace generate_job {
 
 struct generate_options {
     int heads = 0;
@@ -179,7 +180,8 @@ int run() {
     return exit_done;
 }
 
-} // namespace
+} // namespace generate_job
 
 const batch_command generate_command = {
-    "generate", "Generate a single-track Gray code and write it as a code file", setup, run};
+    "generate", "Generate a single-track Gray code and write it as a code file",
+    generate_job::setup, generate_job::run};
