@@ -1,5 +1,6 @@
-// The command tree and the Help screens against golden files, and the menu measurements
-// beneath them: text padding, hot keys, pull-down sizes.
+// The command tree and the Help screens against golden files: every table's size, entries and
+// hot keys. How the pull-downs look, down to very narrow and very wide terminals, the screen
+// scripts check.
 #include <regex.h>
 #include <string>
 
@@ -17,32 +18,6 @@
 using testing_support::read_file;
 
 namespace {
-
-void nothing() {}
-
-// Cutting and padding a label within a menu's width, with prepad's leading space, the menu
-// scripts see on the screen; here the edges.
-TEST(Padstr, CutsOrPadsToExactlyTheWidth) {
-    EXPECT_EQ(std::string(padstr(nullptr, 2)), "  ");
-    // Wider than the 257 columns of a fixed buffer: neither cut nor overflowed. A menu entry
-    // of width w is prepad(padstr(label, w - 1), 1).
-    EXPECT_EQ(std::string(padstr(std::string(400, 'x').c_str(), 298)), std::string(298, 'x'));
-    EXPECT_EQ(std::string(prepad(padstr("a", 300), 1)), " a" + std::string(299, ' '));
-    char text[16] = "abc";
-    EXPECT_EQ(std::string(prepad(text, -3)), "abc");
-}
-
-// A lower-case hot key is compared upper-cased, so no key reaches it; keys that match nothing
-// select nothing; a table ends at its first null action.
-TEST(Menu, HotKeysAndSizesAtTheEdges) {
-    menu entries[] = {
-        {"lower case", nothing, ""}, {"", nullptr, ""}, {"After the end", nothing, ""}};
-    for (int k : {int{'l'}, int{'L'}, int{'x'}, -1, KEY_UP, KEY_RESIZE, 27})
-        EXPECT_EQ(find_hotkey(entries, 1, 0, k), -1) << k;
-    int count = -1, width = -1;
-    menudim(entries, &count, &width);
-    EXPECT_EQ(count * 100 + width, 112);
-}
 
 // Every table of the tree: its size, then each entry (and the terminator) with its hot key,
 // then for every key that selects something, what it selects from each entry in turn ("." for

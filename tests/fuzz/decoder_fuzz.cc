@@ -42,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!expected_runs(text, expected)) {
         fuzz_check(parse_runlist(text.c_str()) == nullptr, "a number above INT_MAX is refused",
                    input);
+        // Held or wrapped it would be another code (4294967296 would wrap to 0 and cut the
+        // list): the text is refused and the current code stays.
+        const std::string before = format_runlist(global_stgc);
+        fuzz_check(decoder(text.c_str()) == decode_status::number_too_large &&
+                       format_runlist(global_stgc) == before,
+                   "a refused text keeps the current code", input);
         return 0;
     }
 
