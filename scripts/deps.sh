@@ -16,8 +16,12 @@ if [ -n "$missing" ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
 fi
-if [ "${1:-}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  # The decimal-comma locale for the locale tests.
+if [ "${1:-}" = test ]; then
+  # The locales the tests run in: a decimal comma, and a single-byte character set.
   if [ "$(id -u)" = 0 ]; then sudo=""; else sudo="sudo"; fi
-  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+  for charmap in UTF-8 ISO-8859-1; do
+    short="$(echo "$charmap" | tr -d '-' | tr 'A-Z' 'a-z')"
+    locale -a 2>/dev/null | grep -qi "^de_DE\.$short\$" ||
+      $sudo localedef -i de_DE -f "$charmap" "de_DE.$charmap"
+  done
 fi
