@@ -97,6 +97,8 @@ TEST(LongRuns, MinRunFindsACodeOrProvesThereIsNone) {
         EXPECT_EQ(r.status, run_search_status::none_exists) << k;
         EXPECT_TRUE(r.runs.empty());
     }
+    // Two runs (Q = 2n) are settled without a search: 5 + 5 has the shortest run asked for.
+    EXPECT_EQ(search_long_runs(sized(5, 10, 5)).status, run_search_status::found);
     // Sizes without any code: more cogs than even necklaces, or not a multiple of 2n.
     EXPECT_EQ(search_long_runs(sized(5, 40)).status, run_search_status::none_exists);
     EXPECT_EQ(search_long_runs(sized(5, 35, 2)).status, run_search_status::none_exists);
