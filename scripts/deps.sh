@@ -3,8 +3,9 @@
 set -eu
 packages="build-essential cmake pkg-config libncurses-dev libcli11-dev libdxflib-dev"
 if [ "${1:-}" = test ]; then
-  packages="$packages ninja-build libgtest-dev libvterm-dev clang libclang-rt-14-dev avra libxml2-utils
-            librsvg2-bin gerbv locales mandoc python3-ezdxf python3-matplotlib openscad admesh"
+  packages="$packages ninja-build libgtest-dev libvterm-dev clang libclang-rt-14-dev avra
+            libxml2-utils librsvg2-bin gerbv locales mandoc python3-ezdxf python3-matplotlib
+            openscad admesh"
 fi
 missing=""
 for p in $packages; do
