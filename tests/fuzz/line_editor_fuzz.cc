@@ -83,6 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LineEditor editor(initial, field, erase, kill, -1, utf8);
     const std::string original = editor.text();
     const bool well_formed = unprintable(original, utf8) == 0;
+    fuzz_check(well_formed || unprintable(initial, utf8) > 0,
+               "a long default text is cut between characters", input);
     fuzz_check(static_cast<int>(original.size()) <= editor.capacity() &&
                    original == initial.substr(0, original.size()),
                "the default text is kept, cut to the field", input);
