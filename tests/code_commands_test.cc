@@ -48,34 +48,6 @@ class Commands : public ::testing::Test {
     MessageLog log;
 };
 
-// Save writes through a link to a new file beside the target and renames it over the target:
-// the link stays, the file keeps its permissions, and no temporary file is left.
-TEST_F(Commands, SaveThenLoadGiveBackTheRunList) {
-    EXPECT_EQ(run(sub_Save) + run(sub_Test), "STGC is not generated!\nSTGC is not generated!\n");
-    EXPECT_EQ(prompts.newly_asked(), "");
-    const std::string path = dir.file("known.stgc"), link = dir.file("link");
-    write_file(path, "the old code");
-    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    ASSERT_EQ(symlink("known.stgc", link.c_str()), 0);
-    install(known_good);
-    EXPECT_EQ(run(sub_Save, link), link + "...Opening...\n");
-    EXPECT_EQ(read_file(path), "10,3,5,18,14,3,4,8,6,6,5,6,10,3,13,4,5,12,4,13,4,4,11,4,12,5,9,23");
-    std::string files; // with their modes and link targets
-    run_command("cd '" + dir.path() +
-                    "' && find . -mindepth 1 -printf '%M %f %l\\n' | LC_ALL=C sort",
-                &files);
-    EXPECT_EQ(files, "-rw-r----- known.stgc \nlrwxrwxrwx link known.stgc\n");
-    install({1, 1});
-    EXPECT_EQ(run(sub_Load, path), path + "...Opening...\nSize of file:65 bytes\n");
-    EXPECT_EQ(runs_of(global_stgc), known_good);
-    // The empty run list is a code: Save writes an empty file and Load installs it.
-    install({});
-    run(sub_Save, path);
-    EXPECT_EQ(run(sub_Load, path), path + "...Opening...\nSize of file:0 bytes\n");
-    ASSERT_NE(global_stgc, nullptr);
-    EXPECT_EQ(runs_of(global_stgc), runs{});
-}
-
 // The verdicts' file holds each code after "> " and what Test STGC shows for it.
 TEST_F(Commands, TestGivesTheFirstReasonThatAppliesAndKeepsTheCode) {
     const std::string golden = read_file(STGC_SOURCE_DIR "/tests/data/code/verdicts.txt");
@@ -133,29 +105,6 @@ TEST_F(Commands, LoadOfWhatCannotBeReadIsReportedAndKeepsTheCode) {
     EXPECT_EQ(run(sub_Load, proc),
               proc + "...Opening...\nSize of file:" + std::to_string(digits.size()) + " bytes\n");
     EXPECT_EQ(current_code() + "\n", digits);
-}
-
-// Two paths name one file when they resolve to it, whether or not it exists yet.
-TEST(OutputFile, SameFileFollowsLinksAndDots) {
-    TempDir dir;
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    ASSERT_EQ(mkdir("sub", 0755), 0);
-    ASSERT_EQ(symlink("../new.grb", "sub/link"), 0); // to a file not yet created
-    ASSERT_EQ(symlink(dir.path().c_str(), "here"), 0);
-    write_file("old.grb", "x");
-    ASSERT_EQ(link("old.grb", "hard.grb"), 0);
-    // clang-format off
-    const struct { const char* a; const char* b; bool same; } cases[] = {
-        {"new.grb", "./new.grb", true}, {"new.grb", "sub/../new.grb", true},
-        {"new.grb", "sub/link", true}, {"here/new.grb", "new.grb", true},
-        {"old.grb", "hard.grb", true}, {"old.grb", "sub/../old.grb", true},
-        {"new.grb", "new.drl", false}, {"new.grb", "sub/new.grb", false}, {"old.grb", "new.grb", false}};
-    // clang-format on
-    for (const auto& c : cases) {
-        EXPECT_EQ(same_file(c.a, c.b), c.same) << c.a << " " << c.b;
-        EXPECT_EQ(same_file(c.b, c.a), c.same) << c.b << " " << c.a;
-    }
-    ASSERT_EQ(chdir("/"), 0);
 }
 
 TEST_F(Commands, SaveReportsEveryFaultAndKeepsTheFiles) {

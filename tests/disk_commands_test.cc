@@ -1,5 +1,7 @@
 // The disk commands: the SVG plot and Gerber/Excellon exports with their messages and the files
-// they leave, and the Change Geometry form; in the C locale and a decimal-comma one.
+// they leave, in the C locale and a decimal-comma one; and with the faults of a user's file
+// system, whichever of two files fails: a clear line, the current code and geometry kept, and
+// no existing file lost.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,16 +9,42 @@
 #include <cmath>
 #include <sstream>
 
+#include "code/decoder.h"
 #include "code/runlist.h"
 #include "export/disk_commands.h"
 #include "export/disk_geometry.h"
-#include "tests/support/test_support.h"
+#include "tests/support/faults.h"
 
 using testing_support::read_file;
 
 namespace {
 
 const float* const initial = testing_support::initial_geometry;
+
+std::string code_and_geometry() {
+    std::ostringstream out;
+    out << format_runlist(global_stgc) << std::hexfloat;
+    for (float d : geometry)
+        out << ' ' << d;
+    return out.str();
+}
+
+// The case's file is answered at prompt `faulty` (0 or 1); a one-prompt command leaves the
+// second answer unread.
+faults::write_command exporting(const char* name, void (*command)(), int faulty = 0) {
+    return {name,
+            [command, faulty](const std::string& path, const std::string& spare) {
+                testing_support::ScriptedPrompts prompts;
+                prompts.answer(faulty ? spare : path);
+                prompts.answer(faulty ? path : spare);
+                command();
+            },
+            [faulty](const std::string&, const std::string& failure) {
+                // Both files are opened first: only a failed write comes after the Gerber file.
+                if (failure.empty() || faulty == 0 || failure == faults::cant_open) return failure;
+                return failure + "The Gerber file was written, the Excellon file was not.\n";
+            }};
+}
 
 std::string golden(const std::string& name) {
     return read_file(STGC_SOURCE_DIR "/tests/data/disk/" + name);
@@ -82,28 +110,12 @@ TEST_F(DiskCommand, PaneTextAndFilesOfEveryCommand) {
     EXPECT_EQ(prompts.asked().size(), 2 * 22u); // each name given, none without a code
 }
 
-// The form in the user's locale, as tests/data/disk/geometry_form.txt shows: each case's echo
-// of the typed texts, nothing for Esc, then the echo of the offered texts confirmed. It takes a
-// number's leading part ("46abc", and "7.5" under a decimal comma); text without one keeps the
-// field; values whose "%f" text would not fit the 19 characters of the field, inf and nan are
-// refused.
-TEST_F(DiskCommand, GeometryForm) {
-    // clang-format off
-    const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"C", {"46abc", "abc", "1e2", "-3", "0"}}, {"de_DE.UTF-8", {"46,5", "abc", "1e2", "-0,25", "7.5"}},
-        {"C", {"2e12", "inf", "nan", "-2e11", "1e12"}}};
-    // clang-format on
-    std::string echoed;
-    for (const auto& c : cases) {
-        ASSERT_TRUE(setlocale(LC_ALL, c.first)) << c.first << ": scripts/deps.sh test makes it";
-        std::copy(initial, initial + 5, geometry);
-        prompts.answer(c.second);
-        prompts.escape();
-        prompts.answer(std::vector<std::string>{});
-        for (int i = 0; i < 3; ++i)
-            echoed += run(sub_ChangeGeometry, {});
-    }
-    EXPECT_EQ(echoed, golden("geometry_form.txt"));
+TEST_F(DiskCommand, EveryExportReportsEveryFaultAndKeepsTheFiles) {
+    replace_global_stgc(make_runlist(testing_support::known_good));
+    faults::expect_write_faults(exporting("SVG plot", sub_SVG), code_and_geometry);
+    faults::expect_write_faults(exporting("Gerber only", do_Gerb_0), code_and_geometry);
+    faults::expect_write_faults(exporting("Gerber of two", do_Gerb_3), code_and_geometry);
+    faults::expect_write_faults(exporting("Excellon of two", do_Gerb_3, 1), code_and_geometry);
 }
 
 } // namespace

@@ -31,7 +31,6 @@
 // line); `row` and `cell` take ranges such as 2-21. Strings take \n \r \t \e \\ \" and \xHH;
 // any other backslash stays, for regular expressions.
 #include <fcntl.h>
-#include <glob.h>
 #include <regex.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -40,6 +39,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -67,14 +67,9 @@ const std::string scripts_dir = STGC_SOURCE_DIR "/tests/e2e/scripts";
 
 std::vector<std::string> script_names() {
     std::vector<std::string> names;
-    glob_t found;
-    if (glob((scripts_dir + "/*.screen").c_str(), 0, nullptr, &found) == 0)
-        for (size_t i = 0; i < found.gl_pathc; ++i) {
-            const std::string path = found.gl_pathv[i];
-            names.push_back(
-                path.substr(scripts_dir.size() + 1, path.size() - scripts_dir.size() - 8));
-        }
-    globfree(&found);
+    for (const auto& entry : std::filesystem::directory_iterator(scripts_dir))
+        if (entry.path().extension() == ".screen") names.push_back(entry.path().stem());
+    std::sort(names.begin(), names.end());
     return names;
 }
 

@@ -39,43 +39,6 @@ class GenCommand : public ::testing::Test {
     void TearDown() override { replace_global_stgc(nullptr); }
 };
 
-// Per head count: the largest quality and the even and odd necklace counts; heads outside
-// 1..20 build nothing. Each build replaces the tables before it (the sanitizer sees any leak).
-TEST(NecklaceTables, CountsAndLargestQuality) {
-    std::string table;
-    for (int n : {-3, 0, 1, 3, 4, 5, 6, 7, 8, 10, 12, 16, 20, 21, 31}) {
-        table += std::to_string(n) + ": " + std::to_string(build(n)); // the build comes first
-        table += " " + std::to_string(perebor.even_count) + " " +
-                 std::to_string(perebor.odd_count) + "\n";
-    }
-    EXPECT_EQ(table, testing_support::read_file(data + "necklace_counts.txt"));
-    undo_alg1();
-    EXPECT_EQ(perebor.even_necklaces, nullptr);
-    undo_alg1(); // a second release is harmless
-}
-
-// Each attempt's messages, verdict and runs for cycles of even necklaces given by index (the
-// messages name them); the last example is over its work limit of 1 and is abandoned as BAD.
-TEST(Search, WorkedExamples) {
-    const std::pair<int, std::vector<int>> examples[] = {
-        {5, {0, 1, 2}}, {5, {0, 1}}, {8, {0, 1, 2, 3}}, {8, {0, 1, 2, 3}}};
-    std::string transcript;
-    for (const auto& e : examples) {
-        build(e.first);
-        std::vector<int> runs;
-        MessageLog log;
-        const long long work_limit = &e == std::end(examples) - 1 ? 1 : 0; // 0: no bound
-        const bool good =
-            attempt_cycle(perebor, e.second, {}, work_limit, runs) == attempt_result::good;
-        transcript += log.body() + (good ? "good:" : "bad:");
-        for (int r : runs)
-            transcript += " " + std::to_string(r);
-        transcript += "\n";
-    }
-    EXPECT_EQ(transcript, testing_support::read_file(data + "worked_examples.txt"));
-    undo_alg1();
-}
-
 // Every quality offered for 3 to 12 heads, and the two-run code up to 20 heads, gives a code of
 // that quality which passes the code test; the tables are released.
 TEST(Search, EveryOfferedQuality) {
@@ -120,25 +83,6 @@ TEST_F(GenCommand, PromptsRefusalsAndTheTwoRunCode) {
     transcript += run(1, {"3", "1"});
     EXPECT_EQ(transcript, testing_support::read_file(data + "commands.txt"));
     EXPECT_EQ(format_runlist(global_stgc), "3,3");
-}
-
-int polls_until_cancel;
-
-// At once, before any attempt, and in the middle of a long cycle search, which polls as it works.
-TEST_F(GenCommand, CancelKeepsTheCodeAndReleasesTheTables) {
-    ui_backend backend{};
-    backend.cancel = [] { return --polls_until_cancel < 0; };
-    const ui_backend* previous = set_ui_backend(&backend);
-    for (int n : {10, 18}) {
-        const int max = build(n);
-        polls_until_cancel = n == 18; // the second poll cancels
-        MessageLog log;
-        EXPECT_FALSE(perebor.process(max));
-        EXPECT_EQ(log.body(), "Search cancelled: the current code is unchanged.\n");
-        EXPECT_EQ(perebor.even_necklaces, nullptr);
-    }
-    set_ui_backend(previous);
-    EXPECT_EQ(runs_of(global_stgc), old_code);
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 // Runs a fuzz target over every file of its seed corpus without libFuzzer, so that the corpus
 // and the target's own checks are a test of every build, the sanitized one included.
-#include <dirent.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,11 +17,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::vector<std::string> names;
-    if (DIR* dir = opendir(argv[1])) {
-        while (const dirent* entry = readdir(dir))
-            if (entry->d_name[0] != '.') names.push_back(entry->d_name);
-        closedir(dir);
-    }
+    std::error_code unreadable; // an empty list: the run fails below
+    for (const auto& entry : std::filesystem::directory_iterator(argv[1], unreadable))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     for (const std::string& name : names) {
         std::ifstream in(std::string(argv[1]) + "/" + name, std::ios::binary);
