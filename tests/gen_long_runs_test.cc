@@ -12,14 +12,9 @@
 
 namespace {
 
+// A repeatable search: bounded by its effort, not by the clock.
 run_search_options sized(int n, int quality, int min_run = 0, long long effort = 50000000) {
-    run_search_options options;
-    options.heads = n;
-    options.quality = quality;
-    options.min_run = min_run;
-    options.effort = effort;
-    options.seed = 1;
-    return options;
+    return {n, quality, min_run, 0, effort, 1, nullptr, nullptr};
 }
 
 void expect_code(const run_search_result& r, int n, int quality) {

@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <malloc.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,6 +19,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -239,22 +241,15 @@ inline void expect_write_faults(const write_command& command, const state_of& st
     }
 }
 
-// The process's address space in bytes (0 if unknown).
-inline size_t address_space() {
-    long pages = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (!statm) return 0;
-    if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-    std::fclose(statm);
-    return static_cast<size_t>(pages) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
-}
-
 // In a child: lets the address space grow by `extra` bytes at most (ends the child if the
-// limit cannot be set).
+// limit cannot be set). Free memory the allocator holds on to would count as room: it goes first.
 inline void limit_address_space(size_t extra) {
-    size_t now = address_space();
-    struct rlimit limit = {now + extra, now + extra};
-    if (now == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+    malloc_trim(0);
+    size_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t bytes = pages * static_cast<size_t>(sysconf(_SC_PAGESIZE)) + extra;
+    const struct rlimit limit = {bytes, bytes};
+    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
 }
 
 } // namespace faults
