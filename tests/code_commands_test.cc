@@ -13,7 +13,6 @@
 
 #include "code/commands.h"
 #include "code/decoder.h"
-#include "code/output_file.h"
 #include "code/runlist.h"
 #include "code/verify.h"
 #include "tests/support/faults.h"

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdint>
 #include <string>
 #include <vector>
 

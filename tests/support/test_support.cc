@@ -97,18 +97,14 @@ void ScriptedPrompts::escape() { queue_.push_back(Answer{true, {}}); }
 
 int ScriptedPrompts::form(const char* const* labels, char** values, int field) {
     ScriptedPrompts* self = current_;
-    Asked asked;
-    asked.field = field;
-    for (int i = 0; labels[i]; ++i) {
-        asked.labels.push_back(labels[i]);
-        asked.offered.push_back(values[i] ? values[i] : "");
-    }
-    if (self) self->asked_.push_back(asked);
+    if (self)
+        self->asked_ += std::string(labels[0]) + " [" + (values[0] ? values[0] : "") + "] " +
+                        std::to_string(field) + "\n";
     if (!self || self->queue_.empty()) return 27; // nobody answers: as if Esc was pressed
     Answer a = self->queue_.front();
     self->queue_.pop_front();
     if (a.escape) return 27;
-    for (size_t i = 0; i < a.fields.size() && i < asked.labels.size(); ++i) {
+    for (size_t i = 0; i < a.fields.size() && labels[i]; ++i) {
         // The line editor keeps at most field - 1 characters; so does the script.
         std::string text = a.fields[i].substr(0, field > 0 ? static_cast<size_t>(field - 1) : 0);
         memcpy(values[i], text.c_str(), text.size() + 1);
@@ -118,10 +114,7 @@ int ScriptedPrompts::form(const char* const* labels, char** values, int field) {
 
 std::string ScriptedPrompts::newly_asked() {
     std::string lines;
-    for (; reported_ < asked_.size(); ++reported_) {
-        const Asked& a = asked_[reported_];
-        lines += a.labels[0] + " [" + a.offered[0] + "] " + std::to_string(a.field) + "\n";
-    }
+    lines.swap(asked_);
     return lines;
 }
 

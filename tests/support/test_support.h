@@ -58,7 +58,7 @@ class MessageLog {
 
 // While alive, prompts (getstrings/getfname) are answered from a queue. Each answer gives the
 // texts of the form's fields in order (a missing text leaves the field as it is), or Esc.
-// The prompts asked and the texts that were offered are recorded.
+// The prompts asked and the texts they offered are recorded.
 class ScriptedPrompts {
   public:
     ScriptedPrompts();
@@ -70,12 +70,6 @@ class ScriptedPrompts {
     void answer(const std::string& field) { answer(std::vector<std::string>{field}); }
     void escape();
 
-    struct Asked {
-        std::vector<std::string> labels;
-        std::vector<std::string> offered;
-        int field = 0;
-    };
-    const std::vector<Asked>& asked() const { return asked_; }
     // The prompts asked since the last call, one line each: first label, offered text, width.
     std::string newly_asked();
 
@@ -87,8 +81,7 @@ class ScriptedPrompts {
     static int form(const char* const* labels, char** values, int field);
     static ScriptedPrompts* current_;
     std::deque<Answer> queue_;
-    std::vector<Asked> asked_;
-    size_t reported_ = 0;
+    std::string asked_; // not yet reported
     ui_backend backend_{};
     const ui_backend* previous_;
 };
