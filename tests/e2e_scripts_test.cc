@@ -369,16 +369,9 @@ class Runner {
             if (!result) result << w_[1] << " holds:\n" << read_file(path);
             return result;
         }
-        if (c == "files") {
-            std::string names;
-            return wait(
-                [&] {
-                    testing_support::run_command("cd '" + dir_.path() + "' && LC_ALL=C ls -A",
-                                                 &names);
-                    return names == w_[1];
-                },
-                "the files \"" + w_[1] + "\"");
-        }
+        if (c == "files")
+            return wait([&] { return testing_support::listing(dir_.path()) == w_[1]; },
+                        "the files \"" + w_[1] + "\"");
         if (c == "cell") return cells(s);
         if (c == "restored") return s.terminal_restored();
         if (c == "exit") {

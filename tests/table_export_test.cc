@@ -166,7 +166,7 @@ TEST(TableFaults, TwentyHeadTableWithoutMemoryIsReportedAndReleased) {
                           "ERROR: Not enough memory for the table!\n" +
                               informational);
     EXPECT_EQ(r.state, "3,37");
-    EXPECT_EQ(faults::listing(dir.path()), "small.asm\n");
+    EXPECT_EQ(listing(dir.path()), "small.asm\n");
     EXPECT_EQ(read_file(dir.file("small.asm")).substr(0, 4), ".db ");
     replace_global_stgc(nullptr);
 }

@@ -115,13 +115,6 @@ inline child_result in_child(privileges drop, const std::string& cwd, const stat
     return result;
 }
 
-// The names in a directory, sorted, one per line.
-inline std::string listing(const std::string& dir) {
-    std::string out;
-    testing_support::run_command("LC_ALL=C ls -A '" + dir + "'", &out);
-    return out;
-}
-
 inline const char* const cant_open = "Can't open file!\n";
 
 // Runs every fault case against `command` and checks the report, the state and the files.
@@ -169,16 +162,16 @@ inline void expect_write_faults(const write_command& command, const state_of& st
         {"a file without write permission", "read-only.out", privileges::dropped},
         {"a directory without write permission", "locked/new.out", privileges::dropped},
     };
-    const std::string files = listing(dir.path());
+    const std::string files = testing_support::listing(dir.path());
     for (const refusal& c : refusals) {
         SCOPED_TRACE(c.what);
         child_result r = run(c.drop, c.path);
         if (r.skipped) continue;
         EXPECT_EQ(r.messages, command.report(c.path, cant_open));
-        EXPECT_EQ(listing(dir.path()), files);
+        EXPECT_EQ(testing_support::listing(dir.path()), files);
     }
     EXPECT_EQ(file("read-only.out"), "the user's file");
-    EXPECT_EQ(listing(dir.file("locked")), "");
+    EXPECT_EQ(testing_support::listing(dir.file("locked")), "");
 
     // A full device.
     EXPECT_EQ(run(privileges::kept, "/dev/full").messages,
@@ -202,7 +195,7 @@ inline void expect_write_faults(const write_command& command, const state_of& st
     struct stat st;
     ASSERT_EQ(stat(dir.file("existing.out").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(listing(dir.path()),
+    EXPECT_EQ(testing_support::listing(dir.path()),
               "existing.out\nlocked\nloop\nloop-back\npipe\nread-only.out\nregular.out\n");
 
     // A FIFO that is read, and a writable file in a directory where no temporary file can
@@ -237,7 +230,7 @@ inline void expect_write_faults(const write_command& command, const state_of& st
         struct stat theirs;
         ASSERT_EQ(stat(dir.file(name).c_str(), &theirs), 0);
         EXPECT_EQ(theirs.st_uid, geteuid()) << name;
-        EXPECT_EQ(listing(dir.file(d.first)), "theirs.out\n") << name;
+        EXPECT_EQ(testing_support::listing(dir.file(d.first)), "theirs.out\n") << name;
     }
 }
 

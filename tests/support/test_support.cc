@@ -52,6 +52,12 @@ bool file_exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+std::string listing(const std::string& dir) {
+    std::string out;
+    run_command("LC_ALL=C ls -A '" + dir + "'", &out);
+    return out;
+}
+
 void expect_golden(const std::string& actual, const std::string& name) {
     const std::string path = std::string(STGC_SOURCE_DIR) + "/tests/data/" + name;
     const char* update = getenv("STGC_UPDATE_GOLDEN");

@@ -32,6 +32,8 @@ class TempDir {
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& contents);
 bool file_exists(const std::string& path);
+// The names in a directory, hidden ones included, sorted, one per line.
+std::string listing(const std::string& dir);
 
 // Compares `actual` with the golden file tests/data/<name>. With STGC_UPDATE_GOLDEN=1 in the
 // environment the golden file is rewritten instead (review the difference before committing).
