@@ -67,6 +67,7 @@ TEST(Batch, CommandsAndRefusalsMatchTheGoldenTranscript) {
         const char* input;
     } cases[] = {
         {"generate --heads 9 --quality 360 --seed 7", ""},
+        {"generate --heads 11 --quality 132 --seed 1", ""}, // the search backs up on the way
         {"generate -n 5 --cogs 3 --seed 1 --verbose -o five.stgc", ""},
         {"test known.stgc", ""},
         {"test bad.stgc", ""},
