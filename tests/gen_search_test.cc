@@ -68,6 +68,11 @@ TEST(Search, EveryOfferedQuality) {
     EXPECT_FALSE(perebor.process(max + 10));
     EXPECT_EQ(log.body(), "Too high Quality\n");
     EXPECT_EQ(global_stgc, nullptr);
+    // An attempt over its work limit is abandoned as bad; 0 sets no limit.
+    std::vector<int> runs;
+    build(5);
+    EXPECT_EQ(attempt_cycle(perebor, {0, 1, 2}, {}, 1, runs), attempt_result::bad);
+    EXPECT_EQ(attempt_cycle(perebor, {0, 1, 2}, {}, 0, runs), attempt_result::good);
 }
 
 // Per answer (quality, then cog number): the offers, the listing, the echo in 64 bits, each
